@@ -1,0 +1,47 @@
+# Two commands do everything: `make run` and `make test`.
+# Both install what is missing, configure and build first.
+
+JOBS      ?= $(shell nproc)
+BUILD     ?= build
+ASAN      ?= build-asan
+# Warnings are errors on CI (CI=true); locally they stay warnings.
+WERROR    := $(if $(filter true,$(CI)),ON,OFF)
+
+.PHONY: all deps build run test test-plain test-asan asan pictures clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIK_WERROR=$(WERROR)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD)/app && ./tavik
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+$(ASAN)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DTAVIK_SANITIZE=ON -DTAVIK_WERROR=$(WERROR)
+
+asan: deps $(ASAN)/CMakeCache.txt
+	cmake --build $(ASAN) -j $(JOBS)
+
+test-asan: asan
+	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+
+# The whole suite, plain and under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: test-plain test-asan
+
+# Redraws the standard pictures and the artwork under resources/ (the build itself never needs this).
+pictures: build
+	cmake --build $(BUILD) --target make_pictures
+	$(BUILD)/tools/make_pictures resources
+
+clean:
+	rm -rf $(BUILD) $(ASAN)
