@@ -1,0 +1,42 @@
+#pragma once
+// The order of the screens: splash, settings, game, and back to fresh settings; quitting.
+
+#include <QObject>
+#include <QPointer>
+
+#include "game/MainWindow.h"
+#include "settings/OptionsWindow.h"
+#include "shell/IntroWindow.h"
+#include "shell/Services.h"
+
+namespace tavik {
+
+class ScreenFlow : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenFlow(Services services, QObject* parent = nullptr);
+    ~ScreenFlow() override;
+
+    void start();          // opens the splash window
+    void openOptions();    // a fresh settings screen
+
+    IntroWindow* intro() const { return intro_; }
+    OPTIONS* options() const { return options_; }
+    MAIN* game() const { return game_; }
+    bool ended() const { return ended_; }
+
+private:
+    MAIN* createGame(int spielfeldgroesse, const QString& name);
+    void restart();
+    void endProgram();
+    void watch(QWidget* window);
+    void endWhenNoWindowLeft();
+
+    Services services_;
+    QPointer<IntroWindow> intro_;
+    QPointer<OPTIONS> options_;
+    QPointer<MAIN> game_;
+    bool ended_ = false;
+};
+
+} // namespace tavik

@@ -1,0 +1,18 @@
+#include "shell/Window.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace tavik {
+
+void centreOnScreen(QWidget* window)
+{
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+} // namespace tavik
