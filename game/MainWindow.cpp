@@ -1,0 +1,186 @@
+#include "game/MainWindow.h"
+
+#include "game/Fit.h"
+#include "game/GameClock.h"
+#include "game/Grid.h"
+#include "game/NumberText.h"
+#include "game/PictureFile.h"
+#include "scores/HallOfFame.h"
+#include "scores/HighScoreFile.h"
+
+namespace tavik {
+
+MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent)
+    : MainForm(parent)
+    , services_(services)
+{
+    for (int i = 0; i < kCardCount; ++i)
+        connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
+    connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
+    connect(tmrKlick, &QTimer::timeout, this, &MAIN::tmrKlick_Timer);
+    connect(tmrZeit, &QTimer::timeout, this, &MAIN::tmrZeit_Timer);
+    connect(cmdHallOfFame, &QPushButton::clicked, this, &MAIN::cmdHallOfFame_Click);
+    connect(cmdOptions, &QPushButton::clicked, this, &MAIN::cmdOptions_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
+    Form_Load(spielfeldgroesse, spielername);
+}
+
+float MAIN::tageszeit() const
+{
+    return tagesBruchteil(services_.clock.secondsSinceMidnight());
+}
+
+void MAIN::Form_Load(int spielfeldgroesse, const QString& spielername)
+{
+    partie.beginne(isBoardSize(spielfeldgroesse) ? spielfeldgroesse : 10, tageszeit());
+    lblSpielername->setText(spielername);
+    Baue_Spielfeld();
+    // Until the deal every slot is empty and any two cards would compare equal:
+    // the board stays blocked until then.
+    frmSpiel->setEnabled(false);
+}
+
+void MAIN::Baue_Spielfeld()
+{
+    const int n = partie.Spielfeldgroesse;
+    for (int i = 0; i < kCardCount; ++i) {
+        cmdBild[i]->hide();
+        cmdBild[i]->setToolTip(cardTooltip(i));
+        cmdBild[i]->setAccessibleName(cardTooltip(i));
+    }
+    for (int i = 0; i < n * n; ++i) {
+        cmdBild[i]->move(px(cardLeftTwips(i, n)), px(cardTopTwips(i, n)));
+        cmdBild[i]->show();
+    }
+    frmSpiel->resize(boardFramePixels(n), boardFramePixels(n));
+}
+
+void MAIN::appendBild(const QString& path)
+{
+    QStringList current;
+    current.reserve(lstBilder->count());
+    for (int i = 0; i < lstBilder->count(); ++i)
+        current.append(lstBilder->item(i)->text());
+    lstBilder->insertItem(sortedPosition(current, path), path);
+}
+
+void MAIN::tmrLadeBilder_Timer()
+{
+    tmrLadeBilder->stop();
+    services_.random.seed(static_cast<std::uint32_t>(services_.clock.secondsSinceMidnight()));
+    QStringList liste;
+    for (int i = 0; i < lstBilder->count(); ++i)
+        liste.append(lstBilder->item(i)->text());
+    if (!partie.teileAus(liste, services_.random)) {
+        tmrLadeBilder->start(); // look again in a second
+        return;
+    }
+    frmMischen->hide();
+    frmSpiel->setEnabled(true);
+    tmrZeit->start();
+}
+
+const MAIN::Bild& MAIN::bild(const QString& path)
+{
+    auto it = bilder_.find(path);
+    if (it != bilder_.end())
+        return *it;
+    Bild b;
+    if (const auto natural = pictureSize(path)) {
+        b.groesse = fitToSquare(natural->width(), natural->height(), kBoxSize);
+        b.pixmap = QPixmap::fromImage(loadPicture(path, b.groesse));
+    }
+    return *bilder_.insert(path, b);
+}
+
+void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
+{
+    ImageBox* box = imgKarteOffen[static_cast<size_t>(Nr1Nr2)];
+    box->setStretch(false);
+    // A picture that cannot be read (gone, unreadable, not decodable) leaves the box empty.
+    const Bild& b = bild(partie.bildVon(BildNummer));
+    box->setPicture(b.pixmap);
+    box->resize(b.groesse.isValid() ? b.groesse : QSize(kBoxSize, kBoxSize));
+    box->setStretch(true);
+    box->show();
+}
+
+void MAIN::cmdBild_Click(int Index)
+{
+    // The list lies over the board; a card reached with the keyboard under it stays shut.
+    if (!frmHallOfFame->isHidden())
+        return;
+    const Klick k = partie.klicke(Index);
+    if (k.art == Klick::Art::Ignoriert)
+        return;
+    Zeige_Bild(k.box, Index);
+    if (k.art == Klick::Art::ErsteKarte)
+        return;
+
+    lblVersuche->setText(QStringLiteral("Versuche:") + zahlText(partie.Versuche));
+    if (k.paar) {
+        cmdBild[k.ersteKarte]->hide();
+        cmdBild[Index]->hide();
+        lblGefunden->setText(QStringLiteral("Paare: ") + zahlText(partie.Gefunden));
+        if (k.spielEnde)
+            tmrZeit->stop();
+    }
+    frmSpiel->setEnabled(false);
+    tmrKlick->start();
+    if (k.spielEnde)
+        Beende_Spiel();
+}
+
+void MAIN::tmrKlick_Timer()
+{
+    tmrKlick->stop();
+    for (ImageBox* box : imgKarteOffen) {
+        box->clearPicture();
+        box->hide();
+    }
+    partie.schliesseVersuch();
+    frmSpiel->setEnabled(true);
+}
+
+void MAIN::tmrZeit_Timer()
+{
+    lblZeit->setText(zeitText(vergangeneSekunden(tageszeit(), partie.StartZeit)));
+}
+
+void MAIN::Beende_Spiel()
+{
+    ++beendeSpielAufrufe_;
+    beendeSpiel(services_.box, services_.folder.path(), partie.Spielfeldgroesse, partie.Versuche,
+                lblZeit->text(), lblSpielername->text());
+}
+
+void MAIN::cmdHallOfFame_Click()
+{
+    if (frmHallOfFame->isHidden()) {
+        uhrLiefVorPause_ = tmrZeit->isActive();
+        tmrZeit->stop();
+        partie.PauseZeit = tageszeit();
+        fuelleListe(*this, leseListeDatei(listenPfad(services_.folder.path())));
+        frmHallOfFame->show();
+        frmHallOfFame->raise();
+    } else {
+        partie.StartZeit = nachPause(partie.StartZeit, partie.PauseZeit, tageszeit());
+        // The clock goes on only if it ran before: not before the deal, not after the last pair.
+        if (uhrLiefVorPause_)
+            tmrZeit->start();
+        frmHallOfFame->hide();
+    }
+}
+
+void MAIN::cmdOptions_Click()
+{
+    emit neueEinstellungen();
+}
+
+void MAIN::cmdExit_Click()
+{
+    if (frageBeenden(services_.box))
+        emit beenden();
+}
+
+} // namespace tavik

@@ -1,0 +1,63 @@
+#pragma once
+// MAIN: the game screen. Its event procedures are thin: they ask the rules in Partie and
+// GameClock what happens and set the controls accordingly.
+
+#include <QHash>
+#include <QPixmap>
+
+#include "game/Partie.h"
+#include "shell/GameScreen.h"
+#include "shell/MainForm.h"
+#include "shell/Services.h"
+
+namespace tavik {
+
+class MAIN : public MainForm, public GameScreen {
+    Q_OBJECT
+public:
+    // Creating the game screen runs its load procedure with the settings screen's
+    // board size and player name.
+    MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent = nullptr);
+
+    Partie partie;
+
+    // The settings screen hands over the chosen pictures one by one.
+    void appendBild(const QString& path) override;
+    void zeige() override { show(); }
+
+    void Zeige_Bild(int Nr1Nr2, int BildNummer);
+
+    // Event procedures.
+    void cmdBild_Click(int Index);
+    void tmrKlick_Timer();
+    void tmrLadeBilder_Timer();
+    void tmrZeit_Timer();
+    void cmdHallOfFame_Click();
+    void cmdOptions_Click();
+    void cmdExit_Click();
+
+    int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
+
+signals:
+    void neueEinstellungen(); // the player asks for a new game
+    void beenden();           // the player confirmed quitting
+
+private:
+    void Form_Load(int spielfeldgroesse, const QString& spielername);
+    void Baue_Spielfeld();
+    void Beende_Spiel();
+    float tageszeit() const;
+
+    struct Bild {
+        QPixmap pixmap;   // already at the fitted size
+        QSize groesse;    // the fitted box size
+    };
+    const Bild& bild(const QString& path);
+
+    Services services_;
+    QHash<QString, Bild> bilder_; // each picture decoded once per game
+    bool uhrLiefVorPause_ = false;
+    int beendeSpielAufrufe_ = 0;
+};
+
+} // namespace tavik
