@@ -1,0 +1,15 @@
+#pragma once
+// The score of a finished game and the message that tells it.
+
+#include <QString>
+
+namespace tavik {
+
+// 100 points per card, 3 less per attempt and 1 less per second; no lower bound.
+int punktzahl(int n, int versuche, int sekunden);
+
+// The result message, lines broken by the character 13. `zeit` is "hh:mm:ss";
+// the place line only for a place above 0.
+QString ergebnisText(int paare, const QString& zeit, int punkte, int platz);
+
+} // namespace tavik
