@@ -1,0 +1,65 @@
+#include "tests/TestPictures.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QtEndian>
+
+namespace tavik::test {
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool writePicture(const QString& path, QSize size, const char* format, qint64 bytes, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        return false;
+    if (bytes >= 0) {
+        if (data.size() > bytes)
+            return false;
+        data.append(QByteArray(bytes - data.size(), '\0'));
+    }
+    return writeBytes(path, data);
+}
+
+QByteArray bmpHeaderOnly(QSize size)
+{
+    QByteArray h(54, '\0');
+    h[0] = 'B';
+    h[1] = 'M';
+    qToLittleEndian<quint32>(54 + 3u * size.width() * size.height(), h.data() + 2);
+    qToLittleEndian<quint32>(54, h.data() + 10);
+    qToLittleEndian<quint32>(40, h.data() + 14);
+    qToLittleEndian<qint32>(size.width(), h.data() + 18);
+    qToLittleEndian<qint32>(size.height(), h.data() + 22);
+    qToLittleEndian<quint16>(1, h.data() + 26);
+    qToLittleEndian<quint16>(24, h.data() + 28);
+    return h;
+}
+
+QByteArray jpegClaiming(QSize size)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    // The baseline frame header: FF C0, length, precision, height, width.
+    const qsizetype sof = data.indexOf(QByteArray("\xFF\xC0", 2));
+    if (sof >= 0) {
+        qToBigEndian<quint16>(static_cast<quint16>(size.height()), data.data() + sof + 5);
+        qToBigEndian<quint16>(static_cast<quint16>(size.width()), data.data() + sof + 7);
+    }
+    return data;
+}
+
+} // namespace tavik::test

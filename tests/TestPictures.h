@@ -1,0 +1,24 @@
+#pragma once
+// Picture files made on the spot for tests.
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+
+namespace tavik::test {
+
+// Writes a picture of `size` in `format` ("JPG" or "BMP") to `path`, padded with trailing
+// zero bytes to `bytes` when given (decoders ignore data after the picture).
+bool writePicture(const QString& path, QSize size, const char* format, qint64 bytes = -1,
+                  QColor colour = QColor(200, 60, 40));
+
+// Writes raw bytes to a file.
+bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// A BMP header that claims `size` but carries no pixel data.
+QByteArray bmpHeaderOnly(QSize size);
+
+// A JPEG whose header claims `size` (a real small JPEG with its frame size patched).
+QByteArray jpegClaiming(QSize size);
+
+} // namespace tavik::test

@@ -1,0 +1,326 @@
+// The rules of one game, without a display: grid, deal, mixing, judging, fit and clock.
+
+#include <QtTest>
+
+#include "game/Deal.h"
+#include "game/Fit.h"
+#include "game/GameClock.h"
+#include "game/Grid.h"
+#include "game/NumberText.h"
+#include "game/Partie.h"
+#include "tests/TestDoubles.h"
+
+using namespace tavik;
+
+namespace {
+QStringList paths(int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list << QStringLiteral("/bilder/b%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+    return list;
+}
+} // namespace
+
+class TestGameRules : public QObject {
+    Q_OBJECT
+private slots:
+    void grid_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("lastLeft");
+        QTest::addColumn<int>("lastTop");
+        QTest::addColumn<int>("framePixels");
+        QTest::newRow("4x4") << 4 << 2040 << 2160 << 195;
+        QTest::newRow("6x6") << 6 << 3240 << 3360 << 277;
+        QTest::newRow("8x8") << 8 << 4440 << 4560 << 359;
+        QTest::newRow("10x10") << 10 << 5640 << 5760 << 441;
+    }
+    void grid()
+    {
+        QFETCH(int, n);
+        QFETCH(int, lastLeft);
+        QFETCH(int, lastTop);
+        QFETCH(int, framePixels);
+        const int last = n * n - 1;
+        QCOMPARE(cardLeftTwips(last, n), lastLeft);
+        QCOMPARE(cardTopTwips(last, n), lastTop);
+        QCOMPARE(cardLeftTwips(n, n), 240); // first card of the second row
+        QCOMPARE(cardTopTwips(n, n), 960);
+        QCOMPARE(boardFramePixels(n), framePixels);
+        QCOMPARE(boardFramePixels(n), 41 * n + 31);
+    }
+
+    void tooltipsAndSizes()
+    {
+        QCOMPARE(cardTooltip(0), QStringLiteral("Bild Nummer 0...Klicke um umzudrehen"));
+        QCOMPARE(cardTooltip(57), QStringLiteral("Bild Nummer 57...Klicke um umzudrehen"));
+        const int sizes[4] = {4, 6, 8, 10};
+        const int pairs[4] = {8, 18, 32, 50};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(boardSizeForIndex(i), sizes[i]);
+            QCOMPARE(pairsFor(sizes[i]), pairs[i]);
+        }
+    }
+
+    void numberText_data()
+    {
+        QTest::addColumn<long long>("n");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0LL << " 0";
+        QTest::newRow("eight") << 8LL << " 8";
+        QTest::newRow("negative") << -12LL << "-12";
+        QTest::newRow("large") << 1475LL << " 1475";
+    }
+    void numberText()
+    {
+        QFETCH(long long, n);
+        QFETCH(QString, text);
+        QCOMPARE(zahlText(n), text);
+    }
+
+    void legePaarePutsEachEntryOnTwoNeighbouringSlots()
+    {
+        KartenBildTable table;
+        legePaare(table, paths(8));
+        QVERIFY(table[0].isEmpty());
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(table[2 * i + 1], paths(8)[i]);
+            QCOMPARE(table[2 * i + 2], paths(8)[i]);
+        }
+        QVERIFY(table[17].isEmpty());
+    }
+
+    void partnerSlotRange_data()
+    {
+        QTest::addColumn<int>("bildanzahl");
+        QTest::addColumn<int>("highest");
+        QTest::newRow("4x4") << 8 << 14;
+        QTest::newRow("10x10") << 50 << 98;
+    }
+    void partnerSlotRange()
+    {
+        QFETCH(int, bildanzahl);
+        QFETCH(int, highest);
+        QCOMPARE(partnerSlot(0.0f, bildanzahl), 1);
+        QCOMPARE(partnerSlot(std::nextafter(1.0f, 0.0f), bildanzahl), highest);
+        QCOMPARE(partnerSlot(0.5f, bildanzahl), 1 + (bildanzahl - 1));
+    }
+
+    void mixingKeepsEveryPictureOnExactlyTwoCards_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::newRow("4x4") << 4;
+        QTest::newRow("6x6") << 6;
+        QTest::newRow("8x8") << 8;
+        QTest::newRow("10x10") << 10;
+    }
+    void mixingKeepsEveryPictureOnExactlyTwoCards()
+    {
+        QFETCH(int, n);
+        const int b = n * n / 2;
+        KartenBildTable table;
+        legePaare(table, paths(b));
+        MersenneRandom random;
+        random.seed(36000);
+        mische(table, n, b, random);
+        QHash<QString, int> count;
+        for (int slot = 1; slot <= n * n; ++slot)
+            ++count[table[slot]];
+        QCOMPARE(count.size(), b);
+        for (auto it = count.cbegin(); it != count.cend(); ++it)
+            QCOMPARE(it.value(), 2);
+        for (int slot = n * n + 1; slot <= 100; ++slot)
+            QVERIFY(table[slot].isEmpty());
+    }
+
+    void mixingExchangesWithTheDrawnPartner()
+    {
+        // All draws 0: every slot j is exchanged with slot 1, so after one pass slot 1 holds
+        // what slot 16 held and every other picture moved one slot up.
+        KartenBildTable table;
+        const QStringList list = paths(8);
+        legePaare(table, list);
+        KartenBildTable expected = table;
+        test::ScriptedRandom random;
+        random.draws = {0.0f};
+        mische(table, 4, 8, random);
+        // Ten passes of that rotation over 16 slots.
+        for (int pass = 0; pass < 10; ++pass) {
+            const QString last = expected[16];
+            for (int slot = 16; slot > 1; --slot)
+                expected[slot] = expected[slot - 1];
+            expected[1] = last;
+        }
+        QCOMPARE(table, expected);
+        QCOMPARE(random.position, qsizetype(160)); // 10 x N x N draws
+    }
+
+    void seededMixingIsRepeatable()
+    {
+        KartenBildTable a, b;
+        legePaare(a, paths(50));
+        legePaare(b, paths(50));
+        MersenneRandom r1, r2;
+        r1.seed(4711);
+        r2.seed(4711);
+        mische(a, 10, 50, r1);
+        mische(b, 10, 50, r2);
+        QCOMPARE(a, b);
+        KartenBildTable unmixed;
+        legePaare(unmixed, paths(50));
+        QVERIFY(a != unmixed);
+    }
+
+    void randomStaysBelowOne()
+    {
+        MersenneRandom random;
+        random.seed(1);
+        for (int i = 0; i < 100000; ++i) {
+            const float r = random.next();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+        }
+    }
+
+    void sortedListIgnoresCase()
+    {
+        QStringList list;
+        for (const QString& p : {QStringLiteral("/x/Banane.jpg"), QStringLiteral("/x/apfel.jpg"),
+                                 QStringLiteral("/x/Clown.bmp"), QStringLiteral("/x/aal.jpg")})
+            list.insert(sortedPosition(list, p), p);
+        QCOMPARE(list, QStringList({"/x/aal.jpg", "/x/apfel.jpg", "/x/Banane.jpg", "/x/Clown.bmp"}));
+        // An equal entry (also one differing only in case) goes behind the ones there.
+        QCOMPARE(sortedPosition(list, QStringLiteral("/x/APFEL.jpg")), 2);
+    }
+
+    void attemptStateMachine()
+    {
+        Partie p;
+        p.beginne(4, 0.5f);
+        test::ScriptedRandom random;
+        QVERIFY(!p.teileAus(paths(7), random)); // too short: nothing dealt
+        QVERIFY(p.bildVon(0).isEmpty());
+        QVERIFY(p.teileAus(paths(8), random));
+        QCOMPARE(p.Bildanzahl, 8);
+
+        // Find a matching and a non-matching partner for card 0.
+        int match = -1, other = -1;
+        for (int i = 1; i < 16; ++i)
+            (p.bildVon(i) == p.bildVon(0) ? match : other) = i;
+
+        Klick k = p.klicke(0);
+        QCOMPARE(k.art, Klick::Art::ErsteKarte);
+        QCOMPARE(k.box, 0);
+        QCOMPARE(p.KlickKarteNr, 1);
+        QCOMPARE(p.KartenNr1, 0);
+
+        k = p.klicke(0); // the open card again
+        QCOMPARE(k.art, Klick::Art::Ignoriert);
+        QCOMPARE(p.Versuche, 0);
+
+        k = p.klicke(other);
+        QCOMPARE(k.art, Klick::Art::ZweiteKarte);
+        QCOMPARE(k.box, 1);
+        QVERIFY(!k.paar);
+        QCOMPARE(p.Versuche, 1);
+        QCOMPARE(p.KlickKarteNr, 0);
+        p.schliesseVersuch();
+        QCOMPARE(p.KartenNr1, -1);
+
+        p.klicke(match);
+        k = p.klicke(0);
+        QVERIFY(k.paar);
+        QCOMPARE(k.ersteKarte, match);
+        QCOMPARE(p.Gefunden, 1);
+        QVERIFY(!k.spielEnde);
+
+        QCOMPARE(p.klicke(16).art, Klick::Art::Ignoriert); // not on a 4 x 4 board
+    }
+
+    void pathsAreComparedExactly()
+    {
+        Partie p;
+        p.beginne(4, 0.0f);
+        p.KartenBild[1] = QStringLiteral("/b/Bild.jpg");
+        p.KartenBild[2] = QStringLiteral("/b/bild.jpg");
+        p.klicke(0);
+        QVERIFY(!p.klicke(1).paar);
+    }
+
+    void fit_data()
+    {
+        QTest::addColumn<QSize>("natural");
+        QTest::addColumn<QSize>("box");
+        QTest::newRow("300x200") << QSize(300, 200) << QSize(169, 112);
+        QTest::newRow("200x300") << QSize(200, 300) << QSize(112, 169);
+        QTest::newRow("640x480") << QSize(640, 480) << QSize(169, 126);
+        QTest::newRow("480x640") << QSize(480, 640) << QSize(126, 169);
+        QTest::newRow("100x100") << QSize(100, 100) << QSize(169, 169);
+        QTest::newRow("1000x10") << QSize(1000, 10) << QSize(169, 1);
+        QTest::newRow("2000x10") << QSize(2000, 10) << QSize(169, 0);
+    }
+    void fit()
+    {
+        QFETCH(QSize, natural);
+        QFETCH(QSize, box);
+        QCOMPARE(fitToSquare(natural.width(), natural.height(), 169), box);
+    }
+
+    void clockText_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("65 s") << 36000 << 36065 << "Zeit: 00:01:05";
+        QTest::newRow("one hour") << 36000 << 39600 << "Zeit: 01:00:00";
+        QTest::newRow("at once") << 50000 << 50000 << "Zeit: 00:00:00";
+        QTest::newRow("across midnight") << 86390 << 15 << "Zeit: 00:00:25";
+        QTest::newRow("late evening") << 0 << 86399 << "Zeit: 23:59:59";
+    }
+    void clockText()
+    {
+        QFETCH(int, start);
+        QFETCH(int, now);
+        QFETCH(QString, text);
+        const QString shown = zeitText(vergangeneSekunden(tagesBruchteil(now), tagesBruchteil(start)));
+        QCOMPARE(shown, text);
+        QCOMPARE(shown.size(), 14);
+        QCOMPARE(sekundenAusZeitText(shown), (now - start + 86400) % 86400);
+    }
+
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << "05" << 5;
+        QTest::newRow("blanks") << "  1475 " << 1475;
+        QTest::newRow("negative") << "-12 " << -12;
+        QTest::newRow("trailing letters") << "12abc" << 12;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("minus only") << "-" << 0;
+        QTest::newRow("letters") << "ab" << 0;
+        QTest::newRow("too large") << "99999999999" << std::numeric_limits<int>::max();
+        QTest::newRow("too small") << "-99999999999" << std::numeric_limits<int>::min();
+    }
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(fuehrendeZahl(text), value);
+    }
+
+    void pauseMovesTheStart()
+    {
+        const float start = tagesBruchteil(36000);
+        const float pause = tagesBruchteil(36065);
+        const float moved = nachPause(start, pause, tagesBruchteil(36095)); // 30 s shown
+        QCOMPARE(vergangeneSekunden(tagesBruchteil(36095), moved), 65);
+        // A pause across midnight.
+        const float lateStart = tagesBruchteil(86300);
+        const float movedLate = nachPause(lateStart, tagesBruchteil(86390), tagesBruchteil(20));
+        QCOMPARE(vergangeneSekunden(tagesBruchteil(20), movedLate), 90);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestGameRules)
+#include "tst_game_rules.moc"
