@@ -1,0 +1,241 @@
+// Which files the game takes, the preview's limits and fit, the collection, and the
+// folder listings, on folders made in a temporary directory.
+
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "game/PictureFile.h"
+#include "settings/Collection.h"
+#include "settings/PictureRule.h"
+#include "shell/FileSystem.h"
+#include "tests/TestPictures.h"
+
+using namespace tavik;
+using namespace tavik::test;
+
+class TestSettingsRules : public QObject {
+    Q_OBJECT
+private slots:
+    void extension_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("endung");
+        QTest::addColumn<qint64>("grenze");
+        QTest::newRow("jpg") << "/a/b.jpg" << "jpg" << kJpgLimit;
+        QTest::newRow("JPG") << "/a/B.JPG" << "jpg" << kJpgLimit;
+        QTest::newRow("Bmp") << "/a/b.Bmp" << "bmp" << kBmpLimit;
+        QTest::newRow("jpeg") << "/a/b.jpeg" << "peg" << qint64(0);
+        QTest::newRow("png") << "/a/b.png" << "png" << qint64(0);
+        QTest::newRow("short") << "ab" << "ab" << qint64(0);
+    }
+    void extension()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, endung);
+        QFETCH(qint64, grenze);
+        QCOMPARE(endungVon(path), endung);
+        QCOMPARE(grenzeFuer(endung), grenze);
+    }
+
+    void limits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("refusedByPreview");
+        QTest::addColumn<bool>("takenIntoGame");
+        QTest::newRow("jpg 74999") << "a.jpg" << qint64(74999) << false << true;
+        QTest::newRow("jpg 75000") << "a.jpg" << qint64(75000) << false << false;
+        QTest::newRow("jpg 75001") << "a.jpg" << qint64(75001) << true << false;
+        QTest::newRow("bmp 799999") << "a.bmp" << qint64(799999) << false << true;
+        QTest::newRow("bmp 800000") << "a.bmp" << qint64(800000) << false << false;
+        QTest::newRow("bmp 800001") << "a.bmp" << qint64(800001) << true << false;
+        QTest::newRow("upper-case JPG") << "A.JPG" << qint64(5000) << false << true;
+    }
+    void limits()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, bytes);
+        QFETCH(bool, refusedByPreview);
+        QFETCH(bool, takenIntoGame);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QVERIFY(writePicture(path, QSize(40, 30), endungVon(name) == "jpg" ? "JPG" : "BMP", bytes));
+        QCOMPARE(QFileInfo(path).size(), bytes);
+        QCOMPARE(zuGrossFuerVorschau(endungVon(path), bytes), refusedByPreview);
+        QCOMPARE(fuerSpielAnnehmbar(path), takenIntoGame);
+        QCOMPARE(pictureSize(path), std::optional<QSize>(QSize(40, 30)));
+    }
+
+    void badPicturesAreNotTaken_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("zero bytes") << "empty";
+        QTest::newRow("random bytes named .jpg") << "garbage";
+        QTest::newRow("PNG data named .bmp") << "png";
+        QTest::newRow("BMP truncated after its header") << "truncated";
+        QTest::newRow("BMP claiming 60000 x 60000") << "hugebmp";
+        QTest::newRow("JPEG claiming 60000 x 60000") << "hugejpg";
+        QTest::newRow("a folder named x.bmp") << "folder";
+        QTest::newRow("a named pipe x.bmp") << "fifo";
+        QTest::newRow("a dangling link x.jpg") << "dangling";
+        QTest::newRow("deleted after listing") << "deleted";
+    }
+    void badPicturesAreNotTaken()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.filePath(kind == "png" || kind == "truncated" || kind == "hugebmp" || kind == "folder"
+                                            || kind == "fifo"
+                                        ? "x.bmp"
+                                        : "x.jpg");
+        QByteArray garbage(3000, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = static_cast<char>((i * 7919) % 251);
+        if (kind == "empty")
+            QVERIFY(writeBytes(path, {}));
+        else if (kind == "garbage")
+            QVERIFY(writeBytes(path, garbage));
+        else if (kind == "png")
+            QVERIFY(writePicture(path, QSize(20, 20), "PNG"));
+        else if (kind == "truncated")
+            QVERIFY(writeBytes(path, bmpHeaderOnly(QSize(100, 100))));
+        else if (kind == "hugebmp")
+            QVERIFY(writeBytes(path, bmpHeaderOnly(QSize(60000, 60000))));
+        else if (kind == "hugejpg")
+            QVERIFY(writeBytes(path, jpegClaiming(QSize(60000, 60000))));
+        else if (kind == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("x.bmp"));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        else if (kind == "dangling")
+            QVERIFY(QFile::link(dir.filePath("nowhere.jpg"), path));
+        // "deleted": the path names nothing.
+
+        QElapsedTimer timer;
+        timer.start();
+        const bool taken = fuerSpielAnnehmbar(path);
+        // A PNG named .bmp still reads as a picture; it is a picture the card can show.
+        QCOMPARE(taken, kind == "png");
+        const QImage image = loadPicture(path, QSize(169, 169));
+        QCOMPARE(image.isNull(), kind != "png");
+        QVERIFY2(timer.elapsed() < 1000, "a bad picture must not hold the program up");
+    }
+
+    void previewFit_data()
+    {
+        QTest::addColumn<QSize>("natural");
+        QTest::addColumn<QSize>("twips");
+        QTest::newRow("300x150") << QSize(300, 150) << QSize(1500, 750);
+        QTest::newRow("150x300") << QSize(150, 300) << QSize(750, 1500);
+        QTest::newRow("square") << QSize(77, 77) << QSize(1500, 1500);
+        QTest::newRow("640x480") << QSize(640, 480) << QSize(1500, 1125);
+    }
+    void previewFit()
+    {
+        QFETCH(QSize, natural);
+        QFETCH(QSize, twips);
+        QCOMPARE(vorschauTwips(natural), twips);
+    }
+
+    void collectionStopsAtThePairsNeeded()
+    {
+        QStringList names;
+        for (int i = 0; i < 20; ++i)
+            names << QStringLiteral("b%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        QStringList examined, taken;
+        Sammlung s;
+        s.ordner = "/bilder";
+        s.eintrag = [&](int i) { return i < names.size() ? names[i] : QString(); };
+        s.paareNoetig = 8;
+        s.annehmbar = [&](const QString& p) { examined << p; return true; };
+        s.nimm = [&](const QString& p) { taken << p; };
+        int anzahl = 0;
+        QString bildPfad;
+        sammleBilder(s, 20, anzahl, bildPfad);
+        QCOMPARE(anzahl, 8);
+        QCOMPARE(taken.size(), 8);
+        QCOMPARE(examined.size(), 8); // later files are not examined
+        QCOMPARE(taken.first(), QStringLiteral("/bilder/b00.jpg"));
+        QCOMPARE(bildPfad, QStringLiteral("/bilder/b07.jpg"));
+    }
+
+    void collectionSkipsWhatItCannotTake()
+    {
+        Sammlung s;
+        s.ordner = "/";
+        s.eintrag = [](int i) { return i < 3 ? QStringLiteral("f%1.jpg").arg(i) : QString(); };
+        s.paareNoetig = 8;
+        s.annehmbar = [](const QString& p) { return !p.endsWith("f1.jpg"); };
+        QStringList taken;
+        s.nimm = [&](const QString& p) { taken << p; };
+        int anzahl = 2; // counting goes on from an earlier collection
+        QString bildPfad;
+        sammleBilder(s, 6.0, anzahl, bildPfad); // past the end of the list: empty entries
+        QCOMPARE(taken, QStringList({"/f0.jpg", "/f2.jpg"}));
+        QCOMPARE(anzahl, 4);
+        sammleBilder(s, 0, anzahl, bildPfad);
+        sammleBilder(s, -3, anzahl, bildPfad);
+        QCOMPARE(anzahl, 4);
+    }
+
+    void fileListing()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"b.jpg", "A.JPG", "c.Bmp", "d.png", ".hidden.jpg", "e.jpeg", "a.bmp"})
+            QVERIFY(writeBytes(dir.filePath(name), "x"));
+        QVERIFY(QDir(dir.path()).mkdir("ordner.jpg"));
+        QVERIFY(QFile::link(dir.filePath("b.jpg"), dir.filePath("link.jpg")));
+        QVERIFY(QFile::link(dir.filePath("nichts"), dir.filePath("tot.jpg")));
+        // A name that is not valid UTF-8 could never be opened again by its text.
+        const QByteArray bad = QFile::encodeName(dir.path()) + "/bad\xFF.jpg";
+        { FILE* f = std::fopen(bad.constData(), "w"); QVERIFY(f); std::fclose(f); }
+
+        const auto files = listFiles(dir.path(), {"bmp", "jpg"});
+        QVERIFY(files);
+        QCOMPARE(*files, QStringList({"a.bmp", "A.JPG", "b.jpg", "c.Bmp", "link.jpg"}));
+
+        QVERIFY(QDir(dir.path()).mkpath("Zebra"));
+        QVERIFY(QDir(dir.path()).mkpath("alpha"));
+        QVERIFY(QDir(dir.path()).mkpath(".versteckt"));
+        const auto folders = listSubfolders(dir.path());
+        QVERIFY(folders);
+        QCOMPARE(*folders, QStringList({"alpha", "ordner.jpg", "Zebra"}));
+        QVERIFY(!listFiles(dir.filePath("gibtsnicht"), {"jpg"}));
+    }
+
+    void symlinkLoopListsOnce()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::link(dir.path(), dir.filePath("schleife")));
+        const auto folders = listSubfolders(dir.filePath("schleife/schleife/schleife"));
+        QVERIFY(folders);
+        QCOMPARE(*folders, QStringList({"schleife"}));
+    }
+
+    void unreadableFolder()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("zu"));
+        ::chmod(QFile::encodeName(dir.filePath("zu")).constData(), 0);
+        QVERIFY(!listFiles(dir.filePath("zu"), {"jpg"}));
+        QVERIFY(!listSubfolders(dir.filePath("zu")));
+        ::chmod(QFile::encodeName(dir.filePath("zu")).constData(), 0755);
+    }
+
+    void paths()
+    {
+        QCOMPARE(joinPath("/", "a.jpg"), QStringLiteral("/a.jpg"));
+        QCOMPARE(joinPath("/b", "a.jpg"), QStringLiteral("/b/a.jpg"));
+        QCOMPARE(joinPath("/b/", QString()), QStringLiteral("/b/"));
+        QCOMPARE(normalFolder("/b/c/../"), QStringLiteral("/b"));
+        QCOMPARE(normalFolder("/"), QStringLiteral("/"));
+        QCOMPARE(listVolumes().first().rootPath, QStringLiteral("/"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsRules)
+#include "tst_settings_rules.moc"
