@@ -1,6 +1,8 @@
 #include "game/PictureFile.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <QImageReader>
 
 namespace tavik {
@@ -20,6 +22,28 @@ bool isReadableFile(const QString& path)
     return info.isFile() && info.isReadable();
 }
 
+// An uncompressed bitmap must hold all the rows its header promises; a truncated one
+// would pass the header check yet never show.
+bool bitmapComplete(const QString& path, QSize size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray h = file.read(34);
+    if (h.size() < 34 || !h.startsWith("BM"))
+        return true; // not a plain bitmap: the decoder decides
+    const quint32 offset = qFromLittleEndian<quint32>(h.constData() + 10);
+    const quint32 headerSize = qFromLittleEndian<quint32>(h.constData() + 14);
+    if (headerSize < 40)
+        return true;
+    const quint16 bits = qFromLittleEndian<quint16>(h.constData() + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(h.constData() + 30);
+    if (compression != 0 || bits == 0 || bits > 32)
+        return true;
+    const qint64 rowBytes = ((static_cast<qint64>(size.width()) * bits + 31) / 32) * 4;
+    return file.size() >= static_cast<qint64>(offset) + rowBytes * size.height();
+}
+
 } // namespace
 
 std::optional<QSize> pictureSize(const QString& path)
@@ -31,6 +55,8 @@ std::optional<QSize> pictureSize(const QString& path)
         return std::nullopt;
     const QSize size = reader.size();
     if (!saneSize(size))
+        return std::nullopt;
+    if (reader.format() == "bmp" && !bitmapComplete(path, size))
         return std::nullopt;
     return size;
 }
