@@ -1,10 +1,8 @@
 #include "game/MainWindow.h"
 
-#include "game/Fit.h"
 #include "game/GameClock.h"
 #include "game/Grid.h"
 #include "game/NumberText.h"
-#include "game/PictureFile.h"
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
 
@@ -22,6 +20,9 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     connect(cmdHallOfFame, &QPushButton::clicked, this, &MAIN::cmdHallOfFame_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &MAIN::cmdOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
+    vorladen_ = new QTimer(this);
+    vorladen_->setInterval(0);
+    connect(vorladen_, &QTimer::timeout, this, &MAIN::ladeNaechstesBild);
     Form_Load(spielfeldgroesse, spielername);
 }
 
@@ -78,19 +79,17 @@ void MAIN::tmrLadeBilder_Timer()
     frmMischen->hide();
     frmSpiel->setEnabled(true);
     tmrZeit->start();
+    nochZuLaden_ = liste.mid(0, partie.Bildanzahl);
+    vorladen_->start();
 }
 
-const MAIN::Bild& MAIN::bild(const QString& path)
+void MAIN::ladeNaechstesBild()
 {
-    auto it = bilder_.find(path);
-    if (it != bilder_.end())
-        return *it;
-    Bild b;
-    if (const auto natural = pictureSize(path)) {
-        b.groesse = fitToSquare(natural->width(), natural->height(), kBoxSize);
-        b.pixmap = QPixmap::fromImage(loadPicture(path, b.groesse));
+    if (nochZuLaden_.isEmpty()) {
+        vorladen_->stop();
+        return;
     }
-    return *bilder_.insert(path, b);
+    bilder_.bild(nochZuLaden_.takeFirst());
 }
 
 void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
@@ -98,7 +97,7 @@ void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
     ImageBox* box = imgKarteOffen[static_cast<size_t>(Nr1Nr2)];
     box->setStretch(false);
     // A picture that cannot be read (gone, unreadable, not decodable) leaves the box empty.
-    const Bild& b = bild(partie.bildVon(BildNummer));
+    const PictureCache::Bild& b = bilder_.bild(partie.bildVon(BildNummer));
     box->setPicture(b.pixmap);
     box->resize(b.groesse.isValid() ? b.groesse : QSize(kBoxSize, kBoxSize));
     box->setStretch(true);

@@ -2,10 +2,8 @@
 // MAIN: the game screen. Its event procedures are thin: they ask the rules in Partie and
 // GameClock what happens and set the controls accordingly.
 
-#include <QHash>
-#include <QPixmap>
-
 #include "game/Partie.h"
+#include "game/PictureCache.h"
 #include "shell/GameScreen.h"
 #include "shell/MainForm.h"
 #include "shell/Services.h"
@@ -37,6 +35,7 @@ public:
     void cmdExit_Click();
 
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
+    const PictureCache& bilder() const { return bilder_; }
 
 signals:
     void neueEinstellungen(); // the player asks for a new game
@@ -48,14 +47,14 @@ private:
     void Beende_Spiel();
     float tageszeit() const;
 
-    struct Bild {
-        QPixmap pixmap;   // already at the fitted size
-        QSize groesse;    // the fitted box size
-    };
-    const Bild& bild(const QString& path);
+    void ladeNaechstesBild();
 
     Services services_;
-    QHash<QString, Bild> bilder_; // each picture decoded once per game
+    PictureCache bilder_{kBoxSize};
+    // After the deal the pictures are decoded ahead, one per turn of the event loop, so
+    // that turning a card never waits for a decoder.
+    QTimer* vorladen_ = nullptr;
+    QStringList nochZuLaden_;
     bool uhrLiefVorPause_ = false;
     int beendeSpielAufrufe_ = 0;
 };

@@ -5,6 +5,8 @@
 #include <QtEndian>
 #include <QImageReader>
 
+#include "game/Fit.h"
+
 namespace tavik {
 
 namespace {
@@ -61,6 +63,34 @@ std::optional<QSize> pictureSize(const QString& path)
     return size;
 }
 
+namespace {
+
+QImage decodeAt(QImageReader& reader, QSize natural, QSize size)
+{
+    if (size != natural)
+        reader.setScaledSize(size);
+    QImage image = reader.read();
+    if (!image.isNull() && image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+} // namespace
+
+std::pair<QSize, QImage> loadFitted(const QString& path, int box)
+{
+    if (!isReadableFile(path))
+        return {};
+    QImageReader reader(path);
+    const QSize natural = reader.size();
+    if (!saneSize(natural))
+        return {};
+    const QSize fitted = fitToSquare(natural.width(), natural.height(), box);
+    if (fitted.isEmpty())
+        return {fitted, QImage()}; // nothing to draw in a box without height
+    return {fitted, decodeAt(reader, natural, fitted)};
+}
+
 QImage loadPicture(const QString& path, QSize size)
 {
     if (!isReadableFile(path) || size.isEmpty())
@@ -69,12 +99,7 @@ QImage loadPicture(const QString& path, QSize size)
     const QSize natural = reader.size();
     if (!saneSize(natural))
         return {};
-    if (size != natural)
-        reader.setScaledSize(size);
-    QImage image = reader.read();
-    if (!image.isNull() && image.size() != size)
-        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return decodeAt(reader, natural, size);
 }
 
 } // namespace tavik

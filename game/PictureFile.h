@@ -20,4 +20,9 @@ std::optional<QSize> pictureSize(const QString& path);
 // null image when the file cannot be read or decoded.
 QImage loadPicture(const QString& path, QSize size);
 
+// The picture fitted into a square of side `box`: the fitted size (invalid when the file
+// cannot be measured) and the picture at that size (null when it cannot be decoded).
+// Opens the file once.
+std::pair<QSize, QImage> loadFitted(const QString& path, int box);
+
 } // namespace tavik

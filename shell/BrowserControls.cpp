@@ -116,14 +116,17 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
 }
 
 FileListBox::FileListBox(QWidget* parent)
-    : QListWidget(parent)
+    : QListView(parent)
 {
     setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setModel(&model_);
     // A click or a step with the arrow keys both choose an entry.
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            emit fileClicked(row);
-    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    emit fileClicked(current.row());
+            });
 }
 
 bool FileListBox::setPath(const QString& folder)
@@ -134,11 +137,8 @@ bool FileListBox::setPath(const QString& folder)
         return false;
     path_ = target;
     names_ = std::move(*names);
-    setUpdatesEnabled(false);
-    const QSignalBlocker block(this);
-    clear();
-    addItems(names_);
-    setUpdatesEnabled(true);
+    const QSignalBlocker block(selectionModel());
+    model_.setStringList(names_);
     return true;
 }
 

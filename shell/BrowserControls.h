@@ -2,7 +2,9 @@
 // The drive, folder and file lists of the settings screen, realised on a Linux file system.
 
 #include <QComboBox>
+#include <QListView>
 #include <QListWidget>
+#include <QStringListModel>
 
 #include "shell/FileSystem.h"
 
@@ -48,7 +50,8 @@ private:
 };
 
 // File1: the files of a folder that match the pattern "*.bmp;*.jpg", in any letter case.
-class FileListBox : public QListWidget {
+// A plain string model keeps a folder of tens of thousands of files quick to show.
+class FileListBox : public QListView {
     Q_OBJECT
 public:
     explicit FileListBox(QWidget* parent);
@@ -57,6 +60,8 @@ public:
     int listCount() const { return names_.size(); }
     // Entry i, or an empty name past the end.
     QString entry(int i) const { return i >= 0 && i < names_.size() ? names_[i] : QString(); }
+    int currentRow() const { return currentIndex().row(); }
+    void setCurrentRow(int row) { setCurrentIndex(model_.index(row)); }
 
 signals:
     void fileClicked(int index);
@@ -64,6 +69,7 @@ signals:
 private:
     QString path_;
     QStringList names_;
+    QStringListModel model_;
 };
 
 } // namespace tavik

@@ -49,14 +49,18 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     return game_;
 }
 
+void ScreenFlow::stopTimers(QWidget* window)
+{
+    for (QTimer* timer : window->findChildren<QTimer*>())
+        timer->stop();
+}
+
 void ScreenFlow::restart()
 {
     openOptions();
     if (game_) {
         // Closing the game screen stops its timers at once; the game is discarded.
-        game_->tmrLadeBilder->stop();
-        game_->tmrKlick->stop();
-        game_->tmrZeit->stop();
+        stopTimers(game_);
         game_->close();
     }
 }
@@ -69,8 +73,7 @@ void ScreenFlow::endProgram()
                             static_cast<QWidget*>(game_.data())}) {
         if (!window)
             continue;
-        for (QTimer* timer : window->findChildren<QTimer*>())
-            timer->stop();
+        stopTimers(window);
         window->hide();
         window->setEnabled(false);
     }

@@ -84,7 +84,7 @@ private slots:
         addRow("OPTIONS", "Frame2", "QFrame", {160, 0, 409, 145}, {}, {});
         addRow("OPTIONS", "Drive1", "QComboBox", {16, 16, 121, 21}, {}, "Wählen Sie hier das Laufwerk, welches die Bilder enthält");
         addRow("OPTIONS", "Dir1", "QListWidget", {16, 40, 121, 96}, {}, "Wählen Sie hier den Ordner, welcher die Bilder enthält");
-        addRow("OPTIONS", "File1", "QListWidget", {144, 24, 137, 110}, {}, "Sehen Sie sich hier die Bilder an");
+        addRow("OPTIONS", "File1", "QListView", {144, 24, 137, 110}, {}, "Sehen Sie sich hier die Bilder an");
         addRow("OPTIONS", "imgVorschau", "QLabel", {288, 32, 100, 100}, {}, {});
         addRow("OPTIONS", "cmdExit", "QPushButton", {0, 152, 41, 41}, {}, "Tavik beenden");
         addRow("OPTIONS", "Image1", "QLabel", {248, 152, 41, 41}, {}, {});

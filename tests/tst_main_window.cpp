@@ -322,6 +322,34 @@ private slots:
         QFile::remove(listenPfad(folder.path()));
     }
 
+    void picturesAreDecodedAheadAfterTheDeal()
+    {
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        QVERIFY(!game->bilder().geladen(pictures[0]));
+        game->tmrLadeBilder_Timer();
+        QTRY_VERIFY(std::all_of(pictures.begin(), pictures.begin() + 8,
+                                [&](const QString& p) { return game->bilder().geladen(p); }));
+        QVERIFY(!game->bilder().geladen(pictures[8]));
+    }
+
+    void playableByKeyboard()
+    {
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        game->tmrLadeBilder_Timer();
+        game->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(game.get()));
+        game->cmdBild[0]->setFocus();
+        QTest::keyClick(game->cmdBild[0], Qt::Key_Space);
+        QCOMPARE(game->partie.KlickKarteNr, 1);
+        QTest::keyClick(game->cmdBild[0], Qt::Key_Tab);
+        QCOMPARE(game->focusWidget(), game->cmdBild[1]);
+        QTest::keyClick(game->cmdBild[1], Qt::Key_Space);
+        QCOMPARE(game->partie.Versuche, 1);
+        QCOMPARE(game->cmdBild[5]->accessibleName(), cardTooltip(5));
+    }
+
     void screenshot()
     {
         test::ScriptedWorld world;
