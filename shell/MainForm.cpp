@@ -2,6 +2,8 @@
 
 #include "shell/Window.h"
 
+#include <QGraphicsDropShadowEffect>
+
 namespace tavik {
 
 namespace {
@@ -133,8 +135,15 @@ void MainForm::buildHallOfFame()
         lblHighPunkte[row]->setAlignment(Qt::AlignRight | Qt::AlignTop);
         for (QLabel* label : {lblHighPlatz[row], lblHighName[row], lblHighPunkte[row]}) {
             label->setFont(listFont);
-            if (row >= 1 && row <= 3)
+            if (row >= 1 && row <= 3) {
                 setTextColour(label, rowColours[row]);
+                // Gold, silver and bronze are light; a dark edge keeps them readable on grey.
+                auto* edge = new QGraphicsDropShadowEffect(label);
+                edge->setColor(QColor(40, 40, 40));
+                edge->setOffset(1, 1);
+                edge->setBlurRadius(0);
+                label->setGraphicsEffect(edge);
+            }
         }
     }
 

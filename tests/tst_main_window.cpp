@@ -359,6 +359,10 @@ private slots:
         click(*game, 7);
         const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
         QVERIFY(game->grab().save(out + "/game-screen.png"));
+        QVERIFY(test::writeBytes(listenPfad(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"));
+        game->cmdHallOfFame->click();
+        QVERIFY(game->grab().save(out + "/game-screen-highscores.png"));
+        QFile::remove(listenPfad(folder.path()));
     }
 };
 

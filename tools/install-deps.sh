@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the game and the tests need.
 # Does nothing when all of them are there; uses sudo when not run as root.
+#   install-deps.sh [more packages...]   (make bench and make fuzz name what they add)
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2)
+packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2 "$@")
 
 missing=()
 for p in "${packages[@]}"; do
