@@ -46,24 +46,30 @@ bool bitmapComplete(const QString& path, QSize size)
     return file.size() >= static_cast<qint64>(offset) + rowBytes * size.height();
 }
 
-} // namespace
+// Counts the start-of-scan markers; inside the coded data a 0xFF byte is always followed
+// by 0x00, so each FF DA pair is a real marker.
+bool tooManyScans(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray bytes = file.read(4 * 1024 * 1024);
+    return bytes.count(QByteArrayView("\xFF\xDA", 2)) > kMaxJpegScans;
+}
 
-std::optional<QSize> pictureSize(const QString& path)
+// Opens a reader on a picture of sane size; its natural size, or nothing.
+std::optional<QSize> openSane(QImageReader& reader, const QString& path)
 {
     if (!isReadableFile(path))
         return std::nullopt;
-    QImageReader reader(path);
-    if (!reader.canRead())
-        return std::nullopt;
+    reader.setFileName(path);
     const QSize size = reader.size();
     if (!saneSize(size))
         return std::nullopt;
-    if (reader.format() == "bmp" && !bitmapComplete(path, size))
+    if (reader.format() == "jpeg" && tooManyScans(path))
         return std::nullopt;
     return size;
 }
-
-namespace {
 
 QImage decodeAt(QImageReader& reader, QSize natural, QSize size)
 {
@@ -77,29 +83,36 @@ QImage decodeAt(QImageReader& reader, QSize natural, QSize size)
 
 } // namespace
 
+std::optional<QSize> pictureSize(const QString& path)
+{
+    QImageReader reader;
+    const std::optional<QSize> size = openSane(reader, path);
+    if (!size || !reader.canRead())
+        return std::nullopt;
+    if (reader.format() == "bmp" && !bitmapComplete(path, *size))
+        return std::nullopt;
+    return size;
+}
+
 std::pair<QSize, QImage> loadFitted(const QString& path, int box)
 {
-    if (!isReadableFile(path))
+    QImageReader reader;
+    const std::optional<QSize> natural = openSane(reader, path);
+    if (!natural)
         return {};
-    QImageReader reader(path);
-    const QSize natural = reader.size();
-    if (!saneSize(natural))
-        return {};
-    const QSize fitted = fitToSquare(natural.width(), natural.height(), box);
+    const QSize fitted = fitToSquare(natural->width(), natural->height(), box);
     if (fitted.isEmpty())
         return {fitted, QImage()}; // nothing to draw in a box without height
-    return {fitted, decodeAt(reader, natural, fitted)};
+    return {fitted, decodeAt(reader, *natural, fitted)};
 }
 
 QImage loadPicture(const QString& path, QSize size)
 {
-    if (!isReadableFile(path) || size.isEmpty())
+    QImageReader reader;
+    const std::optional<QSize> natural = openSane(reader, path);
+    if (!natural || size.isEmpty())
         return {};
-    QImageReader reader(path);
-    const QSize natural = reader.size();
-    if (!saneSize(natural))
-        return {};
-    return decodeAt(reader, natural, size);
+    return decodeAt(reader, *natural, size);
 }
 
 } // namespace tavik

@@ -11,6 +11,9 @@ namespace tavik {
 // Pictures larger than this are refused rather than decoded into huge memory.
 constexpr int kMaxPictureSide = 16384;
 constexpr long long kMaxPicturePixels = 16LL * 1024 * 1024;
+// A JPEG is decoded scan by scan; ordinary ones have at most a dozen scans, while a file
+// with hundreds of them could keep the decoder busy for seconds.
+constexpr int kMaxJpegScans = 64;
 
 // The natural size of a regular, readable picture file whose header reads as an image of
 // sane dimensions. Nothing for anything else. Reads the header only, never decodes.
