@@ -153,12 +153,14 @@ QImage titleArtwork()
     return img;
 }
 
-QImage emblem()
+// The emblem, drawn into a square of `side` pixels (147 x 148 for the settings screen).
+QImage emblem(int width = 147, int height = 148)
 {
-    QImage img(147, 148, QImage::Format_ARGB32);
+    QImage img(width, height, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(width / 147.0, height / 148.0);
     QRadialGradient gold(73, 60, 80);
     gold.setColorAt(0, QColor(0xFF, 0xE8, 0x8A));
     gold.setColorAt(1, QColor(0xC8, 0x8A, 0x10));
@@ -287,6 +289,10 @@ int main(int argc, char* argv[])
     const char* icons[4] = {"cross", "options", "trophy", "check"};
     for (int i = 0; i < 4; ++i)
         ok &= save(icon(i), out.filePath(QStringLiteral("artwork/%1.png").arg(QLatin1String(icons[i]))));
+    // The application icon in the usual hicolor sizes.
+    out.mkpath(QStringLiteral("icons"));
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
+        ok &= save(emblem(side, side), out.filePath(QStringLiteral("icons/tavik-%1.png").arg(side)));
     for (int i = 0; i < 50; ++i)
         ok &= save(standardPicture(i % 10, i / 10),
                    out.filePath(QStringLiteral("pictures/Bild%1.jpg").arg(i + 1, 2, 10, QLatin1Char('0'))), 88);
