@@ -11,11 +11,12 @@ pid=
 trap 'kill $pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
 
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR="$work"
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 wait_window() { # prints the window id once one matches

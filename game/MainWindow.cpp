@@ -56,22 +56,25 @@ void MAIN::Baue_Spielfeld()
     frmSpiel->resize(boardFramePixels(n), boardFramePixels(n));
 }
 
+QStringList MAIN::bilderListe() const
+{
+    QStringList liste;
+    liste.reserve(lstBilder->count());
+    for (int i = 0; i < lstBilder->count(); ++i)
+        liste.append(lstBilder->item(i)->text());
+    return liste;
+}
+
 void MAIN::appendBild(const QString& path)
 {
-    QStringList current;
-    current.reserve(lstBilder->count());
-    for (int i = 0; i < lstBilder->count(); ++i)
-        current.append(lstBilder->item(i)->text());
-    lstBilder->insertItem(sortedPosition(current, path), path);
+    lstBilder->insertItem(sortedPosition(bilderListe(), path), path);
 }
 
 void MAIN::tmrLadeBilder_Timer()
 {
     tmrLadeBilder->stop();
     services_.random.seed(static_cast<std::uint32_t>(services_.clock.secondsSinceMidnight()));
-    QStringList liste;
-    for (int i = 0; i < lstBilder->count(); ++i)
-        liste.append(lstBilder->item(i)->text());
+    const QStringList liste = bilderListe();
     if (!partie.teileAus(liste, services_.random)) {
         tmrLadeBilder->start(); // look again in a second
         return;

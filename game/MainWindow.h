@@ -48,6 +48,7 @@ private:
     float tageszeit() const;
 
     void ladeNaechstesBild();
+    QStringList bilderListe() const; // the entries of lstBilder, in its order
 
     Services services_;
     PictureCache bilder_{kBoxSize};

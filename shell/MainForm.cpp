@@ -95,11 +95,11 @@ void MainForm::buildStatusLine()
 void MainForm::buildBoard()
 {
     frmSpiel = makeFrame(this, QStringLiteral("frmSpiel"), QRect(200, 80, 441, 441));
+    frmSpiel->setStyleSheet(QLatin1String(kCardStyle));
     for (int i = 0; i < 100; ++i) {
         auto* card = new QPushButton(frmSpiel);
         card->setObjectName(QStringLiteral("cmdBild_%1").arg(i));
         card->setGeometry(pxRect(360 + 600 * (i % 10), 360 + 600 * (i / 10), 615, 615));
-        card->setStyleSheet(QLatin1String(kCardStyle));
         cmdBild[i] = card;
     }
     frmMischen = makeFrame(frmSpiel, QStringLiteral("frmMischen"), pxRect(360, 360, 3015, 1815));

@@ -25,7 +25,7 @@ done
 printf 'A\r\n 5000 \r\nB\r\n 4000 \r\nC\r\n 3000 \r\nD\r\n 2000 \r\nE\r\n 1000 \r\nF\r\n 900 \r\nG\r\n 800 \r\nH\r\n 700 \r\nI\r\n 600 \r\nJ\r\n 500 \r\n' > "$work/app/HSTavik"
 
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
@@ -126,6 +126,7 @@ while [ ${#matched[@]} -lt 16 ]; do
     clicked=$(now_ms)
     c2=$(turn "$second" "$box1_y"); colour_of[$second]=$c2
     attempts=$((attempts + 1))
+    [ $attempts -eq 2 ] && import -window root "$out/robot-game.png"
     if [ "$c1" = "$c2" ]; then
         matched+=("$first" "$second")
         card_blue "$first" && fail "found pair $first/$second did not vanish"
@@ -141,7 +142,6 @@ while [ ${#matched[@]} -lt 16 ]; do
     fi
     if [ $attempts -eq 2 ]; then
         # The list over the board: the clock stands still while it is shown.
-        import -window root "$out/robot-game.png"
         xdotool mousemove $((GX + 36)) $((GY + 484)) click 1
         shown=$(now_ms)
         sleep 0.4

@@ -13,11 +13,12 @@ xvfb_pid=
 
 cp -r "$app_dir"/. "$work/"
 exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR="$work"
 
 # Waits until `xdotool search` with the given arguments finds a window; prints its id.
 wait_for() {
