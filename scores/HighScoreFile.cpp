@@ -35,9 +35,21 @@ Liste leseListeDatei(const QString& path)
 
 namespace {
 
+// The reason for the player, in the language of the program where it is a common one.
 QString systemError()
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    switch (errno) {
+    case EACCES:
+    case EPERM: return QStringLiteral("Keine Berechtigung zum Schreiben.");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("Kein Platz mehr auf dem Datenträger.");
+    case EFBIG: return QStringLiteral("Die Datei wäre zu gross.");
+    case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("Der Ordner existiert nicht.");
+    case EISDIR: return QStringLiteral("Es ist ein Ordner, keine Datei.");
+    default: return QString::fromLocal8Bit(std::strerror(errno));
+    }
 }
 
 bool writeAll(int fd, const QByteArray& bytes)

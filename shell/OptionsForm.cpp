@@ -31,7 +31,6 @@ OptionsForm::OptionsForm(QWidget* parent)
     txtSpielername->setObjectName(QStringLiteral("txtSpielername"));
     txtSpielername->setGeometry(pxRect(240, 1680, 1815, 285));
     txtSpielername->setToolTip(QStringLiteral("Geben Sie hier Ihren Namen ein"));
-    txtSpielername->setMaxLength(32767); // no practical limit, as the layout asks
 
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), pxRect(2400, 0, 6135, 2175));
     Drive1 = new DriveListBox(Frame2);

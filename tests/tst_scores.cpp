@@ -264,6 +264,7 @@ private slots:
         const Eintragung e = trageEin(dir.path(), "Neu", 5000);
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!e.ok);
+        QCOMPARE(e.fehler, QStringLiteral("Die Datei wäre zu gross."));
         QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
         QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
     }
@@ -272,7 +273,7 @@ private slots:
     {
         const Eintragung e = trageEin("/nonexistent/tavik/folder", "Neu", 5000);
         QVERIFY(!e.ok);
-        QVERIFY(!e.fehler.isEmpty());
+        QCOMPARE(e.fehler, QStringLiteral("Der Ordner existiert nicht."));
     }
 
 private:
