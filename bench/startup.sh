@@ -10,22 +10,11 @@ work=$(mktemp -d)
 pid=
 trap 'kill $pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
 
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$work"
+xvfb_pid=
+source "$(dirname "$0")/../tests/xsession.sh"
+start_xvfb
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-wait_window() { # prints the window id once one matches
-    for _ in $(seq 2000); do
-        id=$(xdotool search "$@" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.005
-    done
-    return 1
-}
 rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 

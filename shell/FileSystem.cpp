@@ -111,16 +111,13 @@ bool hasExtension(const char* raw, const std::vector<QByteArray>& extensions)
     return false;
 }
 
-} // namespace
-
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions)
+// The names of the visible entries that `wanted(raw, isDir, isFile)` accepts, sorted.
+template <typename Wanted>
+std::optional<QStringList> listNames(const QString& folder, Wanted wanted)
 {
-    std::vector<QByteArray> wanted;
-    for (const QString& e : extensions)
-        wanted.push_back(e.toLatin1());
     std::vector<Named> named;
-    const bool ok = walkFolder(folder, [&](const char* raw, bool, bool isFile) {
-        if (!isFile || !hasExtension(raw, wanted))
+    const bool ok = walkFolder(folder, [&](const char* raw, bool isDir, bool isFile) {
+        if (!wanted(raw, isDir, isFile))
             return;
         if (auto n = decodedName(raw))
             named.push_back(std::move(*n));
@@ -130,18 +127,21 @@ std::optional<QStringList> listFiles(const QString& folder, const QStringList& e
     return sortedByName(named);
 }
 
+} // namespace
+
+std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions)
+{
+    std::vector<QByteArray> wanted;
+    for (const QString& e : extensions)
+        wanted.push_back(e.toLatin1());
+    return listNames(folder, [&wanted](const char* raw, bool, bool isFile) {
+        return isFile && hasExtension(raw, wanted);
+    });
+}
+
 std::optional<QStringList> listSubfolders(const QString& folder)
 {
-    std::vector<Named> named;
-    const bool ok = walkFolder(folder, [&](const char* raw, bool isDir, bool) {
-        if (!isDir)
-            return;
-        if (auto n = decodedName(raw))
-            named.push_back(std::move(*n));
-    });
-    if (!ok)
-        return std::nullopt;
-    return sortedByName(named);
+    return listNames(folder, [](const char*, bool isDir, bool) { return isDir; });
 }
 
 QList<Volume> listVolumes()

@@ -24,21 +24,9 @@ for i in "${!colours[@]}"; do
 done
 printf 'A\r\n 5000 \r\nB\r\n 4000 \r\nC\r\n 3000 \r\nD\r\n 2000 \r\nE\r\n 1000 \r\nF\r\n 900 \r\nG\r\n 800 \r\nH\r\n 700 \r\nI\r\n 600 \r\nJ\r\n 500 \r\n' > "$work/app/HSTavik"
 
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-export XDG_RUNTIME_DIR="$work"
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/xsession.sh"
+start_xvfb
 
-wait_window() {
-    for _ in $(seq 400); do
-        id=$(xdotool search "$@" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.025
-    done
-    return 1
-}
 pixel() { # colour at screen position x y as rrggbb
     import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | tail -n1 | grep -o '#[0-9A-Fa-f]\{6\}' | tr -d '#' | tr 'A-F' 'a-f'
 }
@@ -154,21 +142,10 @@ while [ ${#matched[@]} -lt 16 ]; do
 done
 
 # The result message: a box of its own; Enter closes it.
-box=
-for _ in $(seq 200); do
-    for id in $(xdotool search --onlyvisible --name '^Tavik V1.1$' 2>/dev/null); do
-        [ "$id" != "$game" ] && box=$id
-    done
-    [ -n "$box" ] && break
-    sleep 0.025
-done
-[ -n "$box" ] || fail "no result message"
+box=$(wait_message_box "$game") || fail "no result message"
 sleep 0.3
 import -window root "$out/robot-result.png"
-eval "$(xdotool getwindowgeometry --shell "$box")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + 10))
-sleep 0.2
-xdotool key Return
+press_enter_in "$box"
 
 # The list file: the new entry at place 5 (between 2000 and 1000), in Windows-1252.
 seconds=$(( (last_ms - deal_ms - pause_ms) / 1000 + 1 ))

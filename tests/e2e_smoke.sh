@@ -11,38 +11,19 @@ trap 'kill $tavik_pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
 tavik_pid=
 xvfb_pid=
 
+source "$(dirname "$0")/xsession.sh"
 cp -r "$app_dir"/. "$work/"
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$work"
-
-# Waits until `xdotool search` with the given arguments finds a window; prints its id.
-wait_for() {
-    local deadline=$((SECONDS + 10))
-    while [ $SECONDS -lt $deadline ]; do
-        if id=$(xdotool search "$@" 2>/dev/null | head -n1) && [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.05
-    done
-    echo "no window for: $*" >&2
-    return 1
-}
+start_xvfb
 
 start=$(date +%s%N)
 (cd "$work" && exec ./tavik) &
 tavik_pid=$!
 
-wait_for --onlyvisible --class tavik >/dev/null
+wait_window --onlyvisible --class tavik >/dev/null
 sleep 0.3
 import -window root "$out/smoke-splash.png"
 
-options=$(wait_for --onlyvisible --name '^Tavik V1.1$')
+options=$(wait_window --onlyvisible --name '^Tavik V1.1$')
 shown_after_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "settings screen after ${shown_after_ms} ms"
 if [ "$shown_after_ms" -lt 1500 ] || [ "$shown_after_ms" -gt 6000 ]; then
@@ -55,19 +36,8 @@ import -window root "$out/smoke-options.png"
 # The exit button lies at the bottom left of the settings screen.
 eval "$(xdotool getwindowgeometry --shell "$options")"
 xdotool mousemove $((X + 20)) $((Y + 172)) click 1
-box=
-for _ in $(seq 100); do
-    for id in $(xdotool search --onlyvisible --name '^Tavik V1.1$' 2>/dev/null); do
-        [ "$id" != "$options" ] && box=$id
-    done
-    [ -n "$box" ] && break
-    sleep 0.05
-done
-[ -n "$box" ] || { echo "FAIL: no quit question" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$box")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + 10))
-sleep 0.2
-xdotool key Return
+box=$(wait_message_box "$options") || { echo "FAIL: no quit question" >&2; exit 1; }
+press_enter_in "$box"
 
 for _ in $(seq 100); do
     kill -0 "$tavik_pid" 2>/dev/null || break
