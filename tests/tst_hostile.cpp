@@ -85,7 +85,9 @@ private slots:
     {
         QVERIFY2(clock.elapsed() < 1000 || QTest::currentTestFunction() == QByteArray("folders"),
                  qPrintable(QStringLiteral("took %1 ms").arg(clock.elapsed())));
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer holds freed memory back on purpose
         QVERIFY2(residentKb() - rssBefore < 100 * 1024, "memory grew without bound");
+#endif
     }
 
     void pictures_data()
@@ -183,6 +185,7 @@ private slots:
         QFETCH(QString, kind);
         QTemporaryDir dir;
         QString path = dir.filePath(kind == "dangling" ? "x.jpg" : "x.bmp");
+        QByteArray rawName; // removed by hand: the temporary folder cannot name it
         if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir("x.bmp"));
         else if (kind == "fifo")
@@ -190,11 +193,11 @@ private slots:
         else if (kind == "dangling")
             QVERIFY(QFile::link(dir.filePath("fort.jpg"), path));
         else {
-            const QByteArray raw = QFile::encodeName(dir.path()) + "/Bild\xE4.jpg";
-            FILE* f = std::fopen(raw.constData(), "w");
+            rawName = QFile::encodeName(dir.path()) + "/Bild\xE4.jpg";
+            FILE* f = std::fopen(rawName.constData(), "w");
             QVERIFY(f);
             std::fclose(f);
-            path = QFile::decodeName(raw);
+            path = QFile::decodeName(rawName);
         }
         test::ScriptedWorld world;
         world.folder.folder = dir.path();
@@ -205,6 +208,8 @@ private slots:
         main.partie.KartenBild[1] = path;
         main.Zeige_Bild(0, 0); // must not block on the pipe
         QVERIFY(!main.imgKarteOffen[0]->hasPicture());
+        if (!rawName.isEmpty())
+            ::unlink(rawName.constData());
     }
 
     void folders_data()

@@ -203,6 +203,7 @@ private slots:
         QVERIFY(folders);
         QCOMPARE(*folders, QStringList({"alpha", "ordner.jpg", "Zebra"}));
         QVERIFY(!listFiles(dir.filePath("gibtsnicht"), {"jpg"}));
+        ::unlink(bad.constData()); // the temporary folder cannot name it
     }
 
     void symlinkLoopListsOnce()
