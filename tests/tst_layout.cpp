@@ -214,6 +214,7 @@ private slots:
             return names;
         };
         options->show();
+        QCOMPARE(options->focusWidget(), options->cmdNimmOptions); // the start button has the focus
         QCOMPARE(chain(options->cmdNimmOptions, 6),
                  QStringList({"cmdNimmOptions", "lstGroesse", "Drive1", "Dir1", "File1", "txtSpielername", "cmdExit"}));
         options->hide();
