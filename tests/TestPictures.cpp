@@ -1,9 +1,12 @@
 #include "tests/TestPictures.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 namespace tavik::test {
 
@@ -60,6 +63,33 @@ QByteArray jpegClaiming(QSize size)
         qToBigEndian<quint16>(static_cast<quint16>(size.width()), data.data() + sof + 7);
     }
     return data;
+}
+
+bool makeBadPicture(const QString& kind, const QString& path)
+{
+    if (kind == "empty")
+        return writeBytes(path, {});
+    if (kind == "garbage") {
+        QByteArray noise(5000, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+        return writeBytes(path, noise);
+    }
+    if (kind == "png")
+        return writePicture(path, QSize(40, 30), "PNG");
+    if (kind == "truncated")
+        return writeBytes(path, bmpHeaderOnly(QSize(300, 300)));
+    if (kind == "hugebmp")
+        return writeBytes(path, bmpHeaderOnly(QSize(60000, 60000)));
+    if (kind == "hugejpg")
+        return writeBytes(path, jpegClaiming(QSize(60000, 60000)));
+    if (kind == "folder")
+        return QDir().mkdir(path);
+    if (kind == "fifo")
+        return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+    if (kind == "dangling")
+        return QFile::link(path + ".nowhere", path);
+    return kind == "deleted";
 }
 
 } // namespace tavik::test

@@ -21,4 +21,11 @@ QByteArray bmpHeaderOnly(QSize size);
 // A JPEG whose header claims `size` (a real small JPEG with its frame size patched).
 QByteArray jpegClaiming(QSize size);
 
+// Puts something at `path` that is named like a picture but is none, or a broken one:
+// "empty", "garbage" (random bytes), "png" (PNG data), "truncated" (a BMP header without
+// rows), "hugebmp" / "hugejpg" (headers claiming 60000 x 60000), "folder", "fifo",
+// "dangling" (a link to nothing), "deleted" (nothing at all). False for an unknown kind or
+// when the file cannot be made.
+bool makeBadPicture(const QString& kind, const QString& path);
+
 } // namespace tavik::test

@@ -123,17 +123,8 @@ private slots:
         QFETCH(bool, onCard);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QByteArray noise(5000, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 7919 + 13) % 251);
         const QSize small(40, 30);
-        if (kind == "empty") QVERIFY(test::writeBytes(path, {}));
-        else if (kind == "garbage") QVERIFY(test::writeBytes(path, noise));
-        else if (kind == "png") QVERIFY(test::writePicture(path, small, "PNG"));
-        else if (kind == "truncated") QVERIFY(test::writeBytes(path, test::bmpHeaderOnly({300, 300})));
-        else if (kind == "hugebmp") QVERIFY(test::writeBytes(path, test::bmpHeaderOnly({60000, 60000})));
-        else if (kind == "hugejpg") QVERIFY(test::writeBytes(path, test::jpegClaiming({60000, 60000})));
-        else if (kind == "scans") {
+        if (kind == "scans") {
             const QByteArray jpeg = manyScans();
             QVERIFY(jpeg.count(QByteArrayView("\xFF\xDA", 2)) > kMaxJpegScans);
             QVERIFY(jpeg.size() < 75000);
@@ -146,7 +137,11 @@ private slots:
         else if (kind == "unreadable") {
             QVERIFY(test::writePicture(path, small, "JPG"));
             ::chmod(QFile::encodeName(path).constData(), 0);
-        } else QVERIFY(test::writePicture(path, small, "JPG"));
+        } else if (kind == "good") {
+            QVERIFY(test::writePicture(path, small, "JPG"));
+        } else {
+            QVERIFY(test::makeBadPicture(kind, path));
+        }
 
         test::ScriptedWorld world;
         world.folder.folder = dir.path();
@@ -186,13 +181,9 @@ private slots:
         QTemporaryDir dir;
         QString path = dir.filePath(kind == "dangling" ? "x.jpg" : "x.bmp");
         QByteArray rawName; // removed by hand: the temporary folder cannot name it
-        if (kind == "folder")
-            QVERIFY(QDir(dir.path()).mkdir("x.bmp"));
-        else if (kind == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        else if (kind == "dangling")
-            QVERIFY(QFile::link(dir.filePath("fort.jpg"), path));
-        else {
+        if (kind != "badname") {
+            QVERIFY(test::makeBadPicture(kind, path));
+        } else {
             rawName = QFile::encodeName(dir.path()) + "/Bild\xE4.jpg";
             FILE* f = std::fopen(rawName.constData(), "w");
             QVERIFY(f);

@@ -90,28 +90,7 @@ private slots:
                                             || kind == "fifo"
                                         ? "x.bmp"
                                         : "x.jpg");
-        QByteArray garbage(3000, '\0');
-        for (int i = 0; i < garbage.size(); ++i)
-            garbage[i] = static_cast<char>((i * 7919) % 251);
-        if (kind == "empty")
-            QVERIFY(writeBytes(path, {}));
-        else if (kind == "garbage")
-            QVERIFY(writeBytes(path, garbage));
-        else if (kind == "png")
-            QVERIFY(writePicture(path, QSize(20, 20), "PNG"));
-        else if (kind == "truncated")
-            QVERIFY(writeBytes(path, bmpHeaderOnly(QSize(100, 100))));
-        else if (kind == "hugebmp")
-            QVERIFY(writeBytes(path, bmpHeaderOnly(QSize(60000, 60000))));
-        else if (kind == "hugejpg")
-            QVERIFY(writeBytes(path, jpegClaiming(QSize(60000, 60000))));
-        else if (kind == "folder")
-            QVERIFY(QDir(dir.path()).mkdir("x.bmp"));
-        else if (kind == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        else if (kind == "dangling")
-            QVERIFY(QFile::link(dir.filePath("nowhere.jpg"), path));
-        // "deleted": the path names nothing.
+        QVERIFY(makeBadPicture(kind, path));
 
         QElapsedTimer timer;
         timer.start();
