@@ -1,24 +1,64 @@
 #!/usr/bin/env bash
-# `cmake --install` lays out a self-contained program folder, adds the desktop entry and
-# the icons, and never replaces a player's high-score list.
-#   install_layout.sh <build-folder>
+# `cmake --install` as a packager runs it: a staged install (DESTDIR, prefix /usr) puts
+# exactly the expected files under the stage and nothing anywhere else (HOME stays empty),
+# the desktop entry and the AppStream metainfo pass their validators, a reinstall keeps a
+# player's high-score list, and the portable layout still gives a self-contained folder.
+#   install_layout.sh <build-folder> <program-folder below the prefix> <appstream id>
 set -euo pipefail
 build=$1
+programdir=$2
+appid=$3
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-export TAVIK_XDG_DATA_HOME="$work/share"
 
-cmake --install "$build" --prefix "$work/tavik" >/dev/null
-[ -x "$work/tavik/tavik" ] || fail "no executable"
-[ "$(ls "$work/tavik"/Bild*.jpg | wc -l)" -ge 50 ] || fail "standard pictures missing"
-cmp -s "$work/tavik/HSTavik" "$(dirname "$0")/../resources/HSTavik" || fail "first high-score list missing"
-grep -qx "Exec=$work/tavik/tavik" "$work/share/applications/tavik.desktop" || fail "desktop entry"
-for side in 16 22 24 32 48 64 128 256; do
-    [ -f "$work/share/icons/hicolor/${side}x${side}/apps/tavik.png" ] || fail "icon ${side}"
-done
+mkdir "$work/home" "$work/stage"
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
+DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
 
-printf 'Mine\r\n 9999 \r\n' > "$work/tavik/HSTavik"
-cmake --install "$build" --prefix "$work/tavik" >/dev/null
-[ "$(head -c 4 "$work/tavik/HSTavik")" = "Mine" ] || fail "reinstalling replaced the list"
+# The expected layout, every file and symlink under the stage.
+{
+    echo "usr/bin/tavik"
+    echo "usr/$programdir/tavik"
+    echo "usr/$programdir/HSTavik"
+    for i in $(seq -w 1 50); do echo "usr/$programdir/Bild$i.jpg"; done
+    echo "usr/share/applications/tavik.desktop"
+    echo "usr/share/metainfo/$appid.metainfo.xml"
+    for side in 16 22 24 32 48 64 128 256; do
+        echo "usr/share/icons/hicolor/${side}x${side}/apps/tavik.png"
+    done
+} | sort > "$work/expected"
+(cd "$work/stage" && find . -not -type d | sed 's|^\./||' | sort) > "$work/found"
+diff -u "$work/expected" "$work/found" || fail "the staged files differ from the layout"
+[ -z "$(ls -A "$work/home")" ] || fail "the install wrote into HOME: $(find "$work/home")"
+
+# The command is a relative symlink to the executable, valid wherever the stage is unpacked.
+[ "$(readlink -f "$work/stage/usr/bin/tavik")" = "$work/stage/usr/$programdir/tavik" ] || fail "bin/tavik"
+[[ "$(readlink "$work/stage/usr/bin/tavik")" != /* ]] || fail "bin/tavik is an absolute link"
+[ -x "$work/stage/usr/$programdir/tavik" ] || fail "no executable"
+cmp -s "$work/stage/usr/$programdir/HSTavik" "$source_dir/resources/HSTavik" || fail "first high-score list"
+grep -qx "Exec=tavik" "$work/stage/usr/share/applications/tavik.desktop" || fail "desktop entry command"
+
+desktop-file-validate "$work/stage/usr/share/applications/tavik.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$work/stage/usr/share/metainfo/$appid.metainfo.xml" || fail "appstreamcli validate"
+grep -q '<launchable type="desktop-id">tavik.desktop</launchable>' \
+    "$work/stage/usr/share/metainfo/$appid.metainfo.xml" || fail "launchable desktop entry"
+grep -q '<release version="1.1"' "$work/stage/usr/share/metainfo/$appid.metainfo.xml" || fail "release 1.1"
+
+# A reinstall over a player's list keeps it.
+printf 'Mine\r\n 9999 \r\n' > "$work/stage/usr/$programdir/HSTavik"
+DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
+[ "$(head -c 4 "$work/stage/usr/$programdir/HSTavik")" = "Mine" ] || fail "reinstalling replaced the list"
+[ -z "$(ls -A "$work/home")" ] || fail "the reinstall wrote into HOME"
+
+# The portable folder: the program folder as the prefix itself, and nothing else.
+cmake --install "$build" --component portable --prefix "$work/portable" >/dev/null
+{
+    echo tavik; echo HSTavik
+    for i in $(seq -w 1 50); do echo "Bild$i.jpg"; done
+} | sort > "$work/expected"
+(cd "$work/portable" && find . -not -type d | sed 's|^\./||' | sort) > "$work/found"
+diff -u "$work/expected" "$work/found" || fail "the portable folder differs from the layout"
+[ -z "$(ls -A "$work/home")" ] || fail "the portable install wrote into HOME"
 echo "1 passed, 0 failed"

@@ -1,0 +1,79 @@
+# Where `cmake --install` puts the game, and the Debian package built from the same rules.
+#
+# Standard layout (the default components): the program folder (executable, standard
+# pictures, first high-score list) in <prefix>/${TAVIK_INSTALL_PROGRAMDIR}, a `tavik` command
+# in <prefix>/bin (a relative symlink to the real executable, which finds its program folder
+# through /proc/self/exe), the desktop entry, the hicolor icons and the AppStream metainfo
+# under <prefix>/share. Every file lands under $DESTDIR<prefix>.
+# Portable folder (`--component portable`, left out of a plain install): the program folder
+# is <prefix> itself and nothing else is installed.
+include(GNUInstallDirs)
+
+set(TAVIK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_LIBDIR}/tavik" CACHE STRING
+    "Program folder below the prefix (executable, standard pictures, first high-score list)")
+set(TAVIK_HOMEPAGE "https://tavik.example.org" CACHE STRING
+    "Public address of the project; the AppStream screenshots are taken from <address>/docs/screenshots")
+set(TAVIK_APPSTREAM_ID org.example.tavik.Tavik)   # reverse address; follows TAVIK_HOMEPAGE
+
+file(GLOB tavik_standard_pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/pictures/*.jpg)
+set(TAVIK_FIRST_LIST ${CMAKE_SOURCE_DIR}/resources/HSTavik)
+
+# The program folder, at its place in the standard layout and, on demand, as the prefix.
+# The first high-score list goes in only where none is yet, so a reinstall never replaces
+# a player's list; it stays out of install_manifest.txt, so uninstalling leaves it too.
+foreach(layout standard portable)
+    if(layout STREQUAL "standard")
+        set(folder ${TAVIK_INSTALL_PROGRAMDIR})
+        set(component_args COMPONENT game)
+    else()
+        set(folder .)
+        set(component_args COMPONENT portable EXCLUDE_FROM_ALL)
+    endif()
+    install(TARGETS tavik RUNTIME DESTINATION ${folder} ${component_args})
+    install(FILES ${tavik_standard_pictures} DESTINATION ${folder} ${component_args})
+    set(TAVIK_LIST_FOLDER ${folder})
+    configure_file(${CMAKE_SOURCE_DIR}/tools/install-first-list.cmake.in
+                   ${CMAKE_BINARY_DIR}/install-first-list-${layout}.cmake @ONLY)
+    install(SCRIPT ${CMAKE_BINARY_DIR}/install-first-list-${layout}.cmake ${component_args})
+endforeach()
+
+# bin/tavik -> ../lib/tavik/tavik, made relative so it holds under any DESTDIR.
+file(RELATIVE_PATH tavik_command_target
+     /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${TAVIK_INSTALL_PROGRAMDIR}/tavik)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-bin)
+file(CREATE_LINK ${tavik_command_target} ${CMAKE_BINARY_DIR}/install-bin/tavik SYMBOLIC)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/install-bin/tavik DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
+
+# The desktop entry starts the command by its name, which is what Debian and the
+# AppStream tools expect; a per-user install needs ~/.local/bin on PATH (Debian's
+# ~/.profile adds it when the folder exists at login).
+configure_file(${CMAKE_SOURCE_DIR}/resources/tavik.desktop.in
+               ${CMAKE_BINARY_DIR}/install-share/tavik.desktop @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install-share/tavik.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
+configure_file(${CMAKE_SOURCE_DIR}/resources/metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/install-share/${TAVIK_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install-share/${TAVIK_APPSTREAM_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
+foreach(side 16 22 24 32 48 64 128 256)
+    install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tavik-${side}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${side}x${side}/apps
+            RENAME tavik.png COMPONENT game)
+endforeach()
+
+# `make package`: a Debian package of the standard layout under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tavik)
+set(CPACK_PACKAGE_VENDOR "Tavik")
+set(CPACK_PACKAGE_CONTACT "Tavik <tavik@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pairs-matching card game (memory) with your own pictures")
+set(CPACK_PACKAGE_DESCRIPTION_FILE ${CMAKE_SOURCE_DIR}/resources/package-description.txt)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TAVIK_HOMEPAGE})
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)
