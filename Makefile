@@ -7,7 +7,7 @@ ASAN      ?= build-asan
 # Warnings are errors on CI (CI=true); locally they stay warnings.
 WERROR    := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: all deps build run test test-plain test-asan asan bench fuzz pictures clean
+.PHONY: all deps build run package test test-plain test-asan asan bench fuzz pictures clean
 
 all: build
 
@@ -22,6 +22,10 @@ build: deps $(BUILD)/CMakeCache.txt
 
 run: build
 	cd $(BUILD)/app && ./tavik
+
+# The Debian package (build/tavik_<version>_<arch>.deb), made by CPack from the install rules.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -25,6 +25,8 @@ DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
     for i in $(seq -w 1 50); do echo "usr/$programdir/Bild$i.jpg"; done
     echo "usr/share/applications/tavik.desktop"
     echo "usr/share/metainfo/$appid.metainfo.xml"
+    echo "usr/share/doc/tavik/changelog.gz"
+    echo "usr/share/doc/tavik/copyright"
     for side in 16 22 24 32 48 64 128 256; do
         echo "usr/share/icons/hicolor/${side}x${side}/apps/tavik.png"
     done

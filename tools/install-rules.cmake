@@ -61,13 +61,21 @@ foreach(side 16 22 24 32 48 64 128 256)
             RENAME tavik.png COMPONENT game)
 endforeach()
 
+# The changelog and the copyright notice that a Debian package carries in share/doc/tavik.
+set(tavik_docdir ${CMAKE_INSTALL_DATADIR}/doc/tavik)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-doc)
+execute_process(COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/resources/debian/changelog
+                OUTPUT_FILE ${CMAKE_BINARY_DIR}/install-doc/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${CMAKE_BINARY_DIR}/install-doc/changelog.gz ${CMAKE_SOURCE_DIR}/resources/debian/copyright
+        DESTINATION ${tavik_docdir} COMPONENT game)
+
 # `make package`: a Debian package of the standard layout under /usr.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavik)
 set(CPACK_PACKAGE_VENDOR "Tavik")
 set(CPACK_PACKAGE_CONTACT "Tavik <tavik@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pairs-matching card game (memory) with your own pictures")
-set(CPACK_PACKAGE_DESCRIPTION_FILE ${CMAKE_SOURCE_DIR}/resources/package-description.txt)
+set(CPACK_PACKAGE_DESCRIPTION_FILE ${CMAKE_SOURCE_DIR}/resources/debian/description.txt)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
