@@ -6,7 +6,7 @@
 namespace tavik {
 
 IntroWindow::IntroWindow(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
 {
     setObjectName(QStringLiteral("INTRO"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -5,8 +5,21 @@
 #include "shell/Controls.h"
 #include "shell/ScreenFlow.h"
 
+// Under Wayland a window has no say over its place, and Qt draws a full title bar on every
+// window the compositor does not decorate; through XWayland the X11 rules hold, so the
+// splash opens centred and the settings screen without a title bar. A platform the player
+// chose with QT_QPA_PLATFORM is kept, and native Wayland remains the fallback.
+static void preferXWaylandInWaylandSessions()
+{
+    const bool waylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+    if (waylandSession && !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 int main(int argc, char* argv[])
 {
+    preferXWaylandInWaylandSessions();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavik"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2
-          desktop-file-utils appstream dpkg-dev lintian weston xwayland "$@")
+          desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland "$@")
 
 missing=()
 for p in "${packages[@]}"; do
