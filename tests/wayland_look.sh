@@ -47,6 +47,7 @@ check_window() {
     IFS='x+' read -r w h x y <<< "$box"
     y=$(( y + 32 ))
     echo "$4 on the screen: ${w}x${h} at $x,$y"
+    seen_at="${w}x${h}+${x}+${y}"
     local dw=$(( w - $2 )) dh=$(( h - $3 )) dx=$(( x + w / 2 - 512 )) dy=$(( y + h / 2 - 384 ))
     [ "${dw#-}" -le 3 ] && [ "${dh#-}" -le 3 ] || fail "$4 shows ${w}x${h}, not $2x$3 (a title bar adds height)"
     [ "${dx#-}" -le 3 ] && [ "${dy#-}" -le 3 ] || fail "$4 is not centred (off by $dx,$dy)"
@@ -65,8 +66,17 @@ shot "$out/wayland-splash.png"
 check_window "$out/wayland-splash.png" 280 108 splash
 
 wait_window --onlyvisible --name '^Tavik V1.1$' >/dev/null || fail "no settings screen"
-sleep 0.4
-shot "$out/wayland-options.png"
+# The closed splash must leave the screen (Weston may keep its last picture up to a second).
+splash_at=$seen_at
+splash_mean=$(convert "$out/wayland-splash.png" -crop "$splash_at" +repage -colorspace Gray -format '%[fx:mean]' info:)
+gone=
+for _ in $(seq 12); do
+    sleep 0.25
+    shot "$out/wayland-options.png"
+    here=$(convert "$out/wayland-options.png" -crop "$splash_at" +repage -colorspace Gray -format '%[fx:mean]' info:)
+    if awk -v a="$here" -v b="$splash_mean" 'BEGIN { exit !(a - b > 0.01 || b - a > 0.01) }'; then gone=1; break; fi
+done
+[ -n "$gone" ] || fail "the splash stays on the screen over the settings screen"
 check_window "$out/wayland-options.png" 570 194 "settings screen"
 kill "$tavik_pid"; wait "$tavik_pid" 2>/dev/null || true
 
