@@ -2,7 +2,8 @@
 # The real executable in a Wayland session (headless Weston with XWayland), started as a
 # desktop starts it: no platform chosen. The splash and the settings screen must open
 # centred, at their size and without a title bar (screenshots through weston-screenshooter);
-# a player's explicit QT_QPA_PLATFORM=wayland must be kept (no X11 window then).
+# a player's explicit QT_QPA_PLATFORM=wayland must be kept (no X11 window then), and without
+# a working X server the game still starts, on Wayland.
 #   wayland_look.sh <program-folder> <output-folder>
 set -euo pipefail
 app_dir=$1
@@ -86,4 +87,11 @@ tavik_pid=$!
 sleep 1.5
 kill -0 "$tavik_pid" 2>/dev/null || fail "the game did not run natively: $(cat "$work/native.log")"
 if xdotool search --class tavik >/dev/null 2>&1; then fail "QT_QPA_PLATFORM=wayland was overridden"; fi
+kill "$tavik_pid"; wait "$tavik_pid" 2>/dev/null || true
+
+# No X server behind DISPLAY (XWayland gone): the game still starts, on Wayland.
+DISPLAY=:99999 "$app_dir/tavik" > "$work/fallback.log" 2>&1 &
+tavik_pid=$!
+sleep 1.5
+kill -0 "$tavik_pid" 2>/dev/null || fail "no start without XWayland: $(cat "$work/fallback.log")"
 echo "1 passed, 0 failed"
