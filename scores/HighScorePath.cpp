@@ -11,7 +11,7 @@ namespace tavik {
 
 QString playerDataFolder()
 {
-    // The base directory specification asks to ignore a relative value.
+    // A relative XDG_DATA_HOME is invalid by the XDG base directory rules and is ignored.
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     const QString base = QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(base + QStringLiteral("/tavik"));
