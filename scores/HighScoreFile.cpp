@@ -154,16 +154,37 @@ FileError failure(FileError::Step step, const QString& path, int number)
     return FileError{step, path, number};
 }
 
-// Writes `bytes` as the new list `name` in the locked folder through the temporary file
-// `tmpName`, with permissions `mode`.
-std::optional<FileError> replaceList(int dirFd, const QString& path, const QByteArray& name,
-                                     const QByteArray& tmpName, const QByteArray& bytes, mode_t mode)
+// Creates this game's temporary file in the locked folder and names it in `tmpName`.
+// Under the lock a file called `tmpName` is always a leftover (a crash, a planted link) and
+// goes first. One that cannot go (a folder, another account's file in a sticky folder) must
+// not block every later game end: then the game takes a name of its own beside it.
+int createTemporary(int dirFd, QByteArray& tmpName)
 {
-    const QString tmpPath = path + QLatin1Char('t');
-    // Under the lock a temporary file is always a leftover (a crash, a planted link): it goes.
-    if (::unlinkat(dirFd, tmpName.constData(), 0) != 0 && errno != ENOENT)
-        return failure(FileError::Step::Write, tmpPath, errno);
-    Fd tmp(::openat(dirFd, tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const auto create = [dirFd](const QByteArray& name) {
+        return ::openat(dirFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    };
+    if (::unlinkat(dirFd, tmpName.constData(), 0) == 0 || errno == ENOENT)
+        return create(tmpName);
+    const QByteArray stem = tmpName + '.' + QByteArray::number(::getpid()) + '.';
+    for (int attempt = 0;; ++attempt) {
+        const QByteArray unique = stem + QByteArray::number(attempt);
+        const int fd = create(unique);
+        if (fd >= 0 || errno != EEXIST || attempt == 99) {
+            if (fd >= 0)
+                tmpName = unique;
+            return fd;
+        }
+    }
+}
+
+// Writes `bytes` as the new list `name` in the locked folder through a temporary file
+// named after it, with permissions `mode`.
+std::optional<FileError> replaceList(int dirFd, const QString& path, const QByteArray& name,
+                                     const QByteArray& bytes, mode_t mode)
+{
+    QByteArray tmpName = name + 't';
+    Fd tmp(createTemporary(dirFd, tmpName));
+    const QString tmpPath = QFileInfo(path).dir().filePath(QFile::decodeName(tmpName));
     if (!tmp)
         return failure(FileError::Step::Write, tmpPath, errno);
     // fchmod ignores the umask: the list stays readable to whom it was readable before.
@@ -234,8 +255,7 @@ Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, con
     }
 
     const int platz = platzFuer(alt.liste, punkte);
-    result.fehler = replaceList(dir.get(), listPath, fileName, fileName + 't',
-                                listeAlsText(alt.liste, name, punkte, platz), alt.mode);
+    result.fehler = replaceList(dir.get(), listPath, fileName, listeAlsText(alt.liste, name, punkte, platz), alt.mode);
     result.platz = result.fehler ? 0 : platz;
     return result; // closing the folder releases the lock
 }

@@ -36,7 +36,8 @@ struct Eintragung {
 };
 
 // Enters the score into the list at `listPath` and rewrites it: the new text goes to a
-// temporary file of this game's own (created fresh, never through a link), is flushed to
+// temporary file of this game's own (created fresh, never through a link: "HSTavikt", or
+// "HSTavikt.<pid>.<n>" when a leftover HSTavikt cannot be removed), is flushed to
 // disk, given the old file's permissions (0644 for a new list) and renamed over the list.
 // A list that exists but cannot be read, or that carries no write permission, is left
 // alone. When `listPath` is missing, the list starts from `seedPath` (if given and readable).
