@@ -81,7 +81,11 @@ void MAIN::tmrLadeBilder_Timer()
     }
     frmMischen->hide();
     frmSpiel->setEnabled(true);
-    tmrZeit->start();
+    // With the high-score list over the board the clock waits until the list is hidden.
+    if (frmHallOfFame->isHidden())
+        tmrZeit->start();
+    else
+        uhrLiefVorPause_ = true;
     nochZuLaden_ = liste.mid(0, partie.Bildanzahl);
     vorladen_->start();
 }
@@ -162,7 +166,7 @@ void MAIN::cmdHallOfFame_Click()
         uhrLiefVorPause_ = tmrZeit->isActive();
         tmrZeit->stop();
         partie.PauseZeit = tageszeit();
-        fuelleListe(*this, leseListeDatei(listenPfad(services_.folder.path())));
+        fuelleListe(*this, leseListeFuer(services_.folder.path()));
         frmHallOfFame->show();
         frmHallOfFame->raise();
     } else {

@@ -22,12 +22,8 @@ int beendeSpiel(MessageBox& box, const QString& programFolder, int n, int versuc
     const int sekunden = sekundenAusZeitText(zeitCaption);
     const int punkte = punktzahl(n, versuche, sekunden);
     const Eintragung eintragung = trageEin(programFolder, name, punkte);
-    if (!eintragung.ok) {
-        box.show(QStringLiteral("Die Highscoreliste '") + listenPfad(programFolder)
-                     + QStringLiteral("' konnte nicht geschrieben werden:") + QChar(13) + eintragung.fehler
-                     + QChar(13) + QStringLiteral("Die bisherige Liste bleibt erhalten."),
-                 kTitel, MsgIcon::Critical, MsgButtons::Ok);
-    }
+    if (eintragung.fehler)
+        box.show(errorMessage(*eintragung.fehler), kTitel, MsgIcon::Critical, MsgButtons::Ok);
     box.show(ergebnisText(n * n / 2, zeitCaption.right(8), punkte, eintragung.platz), kTitel,
              MsgIcon::Information, MsgButtons::Ok);
     return eintragung.platz;

@@ -11,8 +11,9 @@ namespace tavik {
 // file shows as empty.
 void fuelleListe(MainForm& form, const Liste& liste);
 
-// Scores the finished game, enters it into the list file and tells the player.
-// Returns the place (0 when not entered or when the file could not be written).
+// Scores the finished game, enters it into the list file and tells the player: first what
+// went wrong with the file, if anything, then the result. Returns the place (0 when not
+// entered or when the file was left as it was).
 int beendeSpiel(MessageBox& box, const QString& programFolder, int n, int versuche,
                 const QString& zeitCaption, const QString& name);
 

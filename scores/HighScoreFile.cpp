@@ -6,49 +6,127 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+
+#include "scores/HighScorePath.h"
 
 namespace tavik {
 
-QString listenPfad(const QString& programFolder)
+QString listenPfad(const QString& folder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("HSTavik"));
+    return QDir(folder).filePath(QStringLiteral("HSTavik"));
 }
 
-QString temporaerPfad(const QString& programFolder)
+QString temporaerPfad(const QString& folder)
 {
-    return listenPfad(programFolder) + QLatin1Char('t');
-}
-
-Liste leseListeDatei(const QString& path)
-{
-    QFile file(path);
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
-        return leseListe(file);
-    QByteArray nothing;
-    QBuffer empty(&nothing);
-    empty.open(QIODevice::ReadOnly);
-    return leseListe(empty);
+    return listenPfad(folder) + QLatin1Char('t');
 }
 
 namespace {
 
-// The reason for the player, in the language of the program where it is a common one.
-QString systemError()
+SyncCall syncCall = ::fsync;
+
+// A file descriptor closed when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset(int fd = -1)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+Liste parse(QByteArray bytes)
 {
-    switch (errno) {
-    case EACCES:
-    case EPERM: return QStringLiteral("Keine Berechtigung zum Schreiben.");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("Kein Platz mehr auf dem Datenträger.");
-    case EFBIG: return QStringLiteral("Die Datei wäre zu gross.");
-    case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt.");
-    case ENOENT:
-    case ENOTDIR: return QStringLiteral("Der Ordner existiert nicht.");
-    case EISDIR: return QStringLiteral("Es ist ein Ordner, keine Datei.");
-    default: return QString::fromLocal8Bit(std::strerror(errno));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return leseListe(buffer);
+}
+
+struct ReadOutcome {
+    bool missing = false; // nothing by that name: the empty list
+    int number = 0;       // errno when the file exists but could not be read
+    mode_t mode = 0;      // the file's permission bits
+    Liste liste;
+};
+
+// Reads at most kMaxListBytes of the list `name` (relative to `dirFd`, or a path).
+// Non-blocking open and the type check keep a pipe or a device from hanging the reader.
+ReadOutcome readList(int dirFd, const QByteArray& name)
+{
+    ReadOutcome out;
+    Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0) {
+        out.missing = errno == ENOENT;
+        out.number = out.missing ? 0 : errno;
+        return out;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        out.number = S_ISDIR(st.st_mode) ? EISDIR : kNotARegularFile;
+        return out;
+    }
+    out.mode = st.st_mode & 0777;
+    QByteArray bytes(kMaxListBytes, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            out.number = errno;
+            return out;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    out.liste = parse(bytes);
+    return out;
+}
+
+// Waits for the folder lock, `patience` at most. An advisory lock on the folder itself:
+// nothing to create, so no lock file with the wrong owner or mode in a folder shared by
+// several accounts, and the kernel drops it when a game dies. Where the file system offers
+// no such lock the rewrite goes on without it: the private temporary file still keeps the
+// list whole.
+bool lockFolder(int dirFd, std::chrono::milliseconds patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto pause = std::chrono::microseconds(100);
+    for (;;) {
+        if (::flock(dirFd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
 }
 
@@ -71,53 +149,125 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
+FileError failure(FileError::Step step, const QString& path, int number)
+{
+    return FileError{step, path, number};
+}
+
+// Creates this game's temporary file in the locked folder and names it in `tmpName`.
+// Under the lock a file called `tmpName` is always a leftover (a crash, a planted link) and
+// goes first. One that cannot go (a folder, another account's file in a sticky folder) must
+// not block every later game end: then the game takes a name of its own beside it.
+int createTemporary(int dirFd, QByteArray& tmpName)
+{
+    const auto create = [dirFd](const QByteArray& name) {
+        return ::openat(dirFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    };
+    if (::unlinkat(dirFd, tmpName.constData(), 0) == 0 || errno == ENOENT)
+        return create(tmpName);
+    const QByteArray stem = tmpName + '.' + QByteArray::number(::getpid()) + '.';
+    for (int attempt = 0;; ++attempt) {
+        const QByteArray unique = stem + QByteArray::number(attempt);
+        const int fd = create(unique);
+        if (fd >= 0 || errno != EEXIST || attempt == 99) {
+            if (fd >= 0)
+                tmpName = unique;
+            return fd;
+        }
+    }
+}
+
+// Writes `bytes` as the new list `name` in the locked folder through a temporary file
+// named after it, with permissions `mode`.
+std::optional<FileError> replaceList(int dirFd, const QString& path, const QByteArray& name,
+                                     const QByteArray& bytes, mode_t mode)
+{
+    QByteArray tmpName = name + 't';
+    Fd tmp(createTemporary(dirFd, tmpName));
+    const QString tmpPath = QFileInfo(path).dir().filePath(QFile::decodeName(tmpName));
+    if (!tmp)
+        return failure(FileError::Step::Write, tmpPath, errno);
+    // fchmod ignores the umask: the list stays readable to whom it was readable before.
+    if (::fchmod(tmp.get(), mode) != 0 || !writeAll(tmp.get(), bytes) || syncCall(tmp.get()) != 0
+        || ::close(tmp.release()) != 0) {
+        const int number = errno;
+        ::unlinkat(dirFd, tmpName.constData(), 0);
+        return failure(FileError::Step::Write, tmpPath, number);
+    }
+    if (::renameat(dirFd, tmpName.constData(), dirFd, name.constData()) != 0) {
+        const int number = errno;
+        ::unlinkat(dirFd, tmpName.constData(), 0);
+        return failure(FileError::Step::Write, path, number);
+    }
+    syncCall(dirFd); // makes the rename itself durable
+    return std::nullopt;
+}
+
 } // namespace
 
-QString schreibeSicher(const QString& path, const QString& tmpPath, const QByteArray& bytes)
+SyncCall setSyncCall(SyncCall call)
 {
-    if (QFileInfo(path).isDir())
-        return QStringLiteral("Es ist ein Ordner, keine Datei.");
-    const QByteArray tmp = QFile::encodeName(tmpPath);
-    const QByteArray target = QFile::encodeName(path);
+    return std::exchange(syncCall, call);
+}
 
-    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return systemError();
-    QString failure;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
-        failure = systemError();
-    if (::close(fd) != 0 && failure.isEmpty())
-        failure = systemError();
-    if (failure.isEmpty() && ::rename(tmp.constData(), target.constData()) != 0)
-        failure = systemError();
-    if (!failure.isEmpty()) {
-        ::unlink(tmp.constData());
-        return failure;
+Liste leseListeDatei(const QString& path)
+{
+    const ReadOutcome read = readList(AT_FDCWD, QFile::encodeName(path));
+    return read.missing || read.number != 0 ? parse({}) : read.liste;
+}
+
+Liste leseListeFuer(const QString& programFolder)
+{
+    const QString path = highScorePath(programFolder);
+    const ReadOutcome read = readList(AT_FDCWD, QFile::encodeName(path));
+    if (read.missing && path != listenPfad(programFolder))
+        return leseListeDatei(listenPfad(programFolder));
+    return read.missing || read.number != 0 ? parse({}) : read.liste;
+}
+
+Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, const QString& name, int punkte,
+                           std::chrono::milliseconds patience)
+{
+    Eintragung result;
+    const QFileInfo info(listPath);
+    const QByteArray fileName = QFile::encodeName(info.fileName());
+    Fd dir(::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) {
+        result.fehler = failure(FileError::Step::Write, listPath, errno);
+        return result;
     }
-    // Make the rename itself durable.
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (!lockFolder(dir.get(), patience)) {
+        result.fehler = failure(FileError::Step::Lock, listPath, EWOULDBLOCK);
+        return result;
     }
-    return {};
+
+    ReadOutcome alt = readList(dir.get(), fileName);
+    if (alt.missing) {
+        alt.mode = 0644;
+        alt.liste = seedPath.isEmpty() ? parse({}) : leseListeDatei(seedPath);
+    } else if (alt.number != 0) {
+        // Never overwrite what could not be read: it may be someone's ten entries.
+        result.fehler = failure(FileError::Step::Read, listPath, alt.number);
+        return result;
+    } else if ((alt.mode & 0222) == 0) {
+        result.fehler = failure(FileError::Step::ReadOnly, listPath, 0);
+        return result;
+    }
+
+    const int platz = platzFuer(alt.liste, punkte);
+    result.fehler = replaceList(dir.get(), listPath, fileName, listeAlsText(alt.liste, name, punkte, platz), alt.mode);
+    result.platz = result.fehler ? 0 : platz;
+    return result; // closing the folder releases the lock
 }
 
 Eintragung trageEin(const QString& programFolder, const QString& name, int punkte)
 {
-    const QString path = listenPfad(programFolder);
-    const Liste alt = leseListeDatei(path);
-    Eintragung result;
-    result.platz = platzFuer(alt, punkte);
-    const QString error = schreibeSicher(path, temporaerPfad(programFolder),
-                                         listeAlsText(alt, name, punkte, result.platz));
-    if (!error.isEmpty()) {
-        result.ok = false;
-        result.platz = 0;
-        result.fehler = error;
-    }
-    return result;
+    const QString beside = listenPfad(programFolder);
+    const QString path = highScorePath(programFolder);
+    if (path == beside)
+        return trageEinInDatei(path, {}, name, punkte);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return trageEinInDatei(path, beside, name, punkte);
 }
 
 } // namespace tavik

@@ -1,30 +1,56 @@
 #pragma once
-// The high-score file "HSTavik" in the program folder, rewritten through "HSTavikt" so that
-// it always holds either the old list or the new one, whole.
+// The high-score file "HSTavik", rewritten through "HSTavikt" so that it always holds
+// either the old list or the new one, whole. One game at a time reads, inserts and writes:
+// the folder that holds the list is locked for the whole rewrite.
 
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
+#include "scores/FileError.h"
 #include "scores/HighScoreList.h"
 
 namespace tavik {
 
-QString listenPfad(const QString& programFolder);     // <folder>/HSTavik
-QString temporaerPfad(const QString& programFolder);  // <folder>/HSTavikt
+QString listenPfad(const QString& folder);     // <folder>/HSTavik
+QString temporaerPfad(const QString& folder);  // <folder>/HSTavikt
 
-// The list as stored; a missing or unreadable file reads as ten empty entries.
+// The most a reader takes from the file: ten entries of two lines of at most kMaxLineBytes
+// each, with their line ends. What lies beyond is ignored and dropped by the next rewrite.
+constexpr qint64 kMaxListBytes = 2 * kListPlaces * (kMaxLineBytes + 2);
+
+// How long a game end waits for another game that is writing the list.
+constexpr std::chrono::milliseconds kLockPatience{5000};
+
+// The list as stored, for the display; a missing or unreadable file reads as ten empty entries.
 Liste leseListeDatei(const QString& path);
 
+// The list the trophy shows for this program folder: the one the game end writes (see
+// highScorePath), or, before its first rewrite, the program folder's list it starts from.
+Liste leseListeFuer(const QString& programFolder);
+
 struct Eintragung {
-    int platz = 0;       // 1..10, or 0 when the score did not enter the list
-    bool ok = true;      // false: the list file was left as it was
-    QString fehler;      // what went wrong, for the player
+    int platz = 0;                   // 1..10; 0 when not entered or when nothing was written
+    std::optional<FileError> fehler; // set: the list file was left as it was
 };
 
-// Enters the score into the list and rewrites the file: the new text is written to the
-// temporary file completely, flushed to disk, then renamed over the list file in one step.
-Eintragung trageEin(const QString& programFolder, const QString& name, int punkte);
+// Enters the score into the list at `listPath` and rewrites it: the new text goes to a
+// temporary file of this game's own (created fresh, never through a link: "HSTavikt", or
+// "HSTavikt.<pid>.<n>" when a leftover HSTavikt cannot be removed), is flushed to
+// disk, given the old file's permissions (0644 for a new list) and renamed over the list.
+// A list that exists but cannot be read, or that carries no write permission, is left
+// alone. When `listPath` is missing, the list starts from `seedPath` (if given and readable).
+Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, const QString& name, int punkte,
+                           std::chrono::milliseconds patience = kLockPatience);
 
-// Writes `bytes` to `path` through `tmpPath` in that safe way. Empty on success, else the reason.
-QString schreibeSicher(const QString& path, const QString& tmpPath, const QByteArray& bytes);
+// The call that flushes a file or a folder to disk (fsync). Replaceable so that tests can
+// watch the rewrite make itself durable; returns the call it replaces.
+using SyncCall = int (*)(int fd);
+SyncCall setSyncCall(SyncCall call);
+
+// The game end's insertion: into the list that highScorePath() picks for the program folder;
+// a list in the player's data folder starts as a copy of the program folder's list.
+Eintragung trageEin(const QString& programFolder, const QString& name, int punkte);
 
 } // namespace tavik

@@ -301,6 +301,23 @@ private slots:
         QVERIFY(game->tmrZeit->isActive());
     }
 
+    void listShownDuringTheDealHoldsTheClock()
+    {
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        world.clock.advance(3);
+        game->cmdHallOfFame->click();
+        world.clock.advance(1);
+        game->tmrLadeBilder_Timer();
+        QVERIFY(game->frmHallOfFame->isVisible());
+        QVERIFY(!game->tmrZeit->isActive());
+        world.clock.advance(5);
+        game->cmdHallOfFame->click();
+        QVERIFY(game->tmrZeit->isActive());
+        game->tmrZeit_Timer();
+        QCOMPARE(game->lblZeit->text(), QStringLiteral("Zeit: 00:00:03"));
+    }
+
     void listShownAfterTheLastPairLeavesTheClockOff()
     {
         test::ScriptedWorld world;

@@ -3,11 +3,18 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "scores/Cp1252.h"
 #include "scores/HighScoreFile.h"
 #include "scores/HighScoreList.h"
+#include "scores/HighScorePath.h"
 #include "scores/Score.h"
 #include "tests/TestPictures.h"
 
@@ -39,6 +46,53 @@ QByteArray readAll(const QString& path)
 }
 
 const QList<int> kScores{1200, 1100, 1000, 900, 800, 700, 600, 500, 400, 300};
+
+constexpr uid_t kPlayer = 65534; // an ordinary account, "nobody"
+
+int modeOf(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Runs `body` in a child process as the ordinary account kPlayer with the given umask and
+// returns what it hands back. Empty when the account cannot be taken.
+QByteArray asPlayer(int mask, const std::function<QByteArray()>& body)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kPlayer) != 0 || ::setuid(kPlayer) != 0)
+            ::_exit(1);
+        ::umask(static_cast<mode_t>(mask));
+        const QByteArray result = body();
+        const bool sent = ::write(out[1], result.constData(), static_cast<size_t>(result.size())) == result.size();
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(out[1]);
+    QByteArray result;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : QByteArray();
+}
+
+int countedSyncs = 0;
+QByteArray listAtFirstSync, listAtSecondSync;
+QString watchedList;
+int countingSync(int)
+{
+    QFile f(watchedList);
+    f.open(QIODevice::ReadOnly);
+    (++countedSyncs == 1 ? listAtFirstSync : listAtSecondSync) = f.readAll();
+    return 0;
+}
 
 } // namespace
 
@@ -205,7 +259,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
         const Eintragung e = trageEin(dir.path(), "Neu", 1475);
-        QVERIFY(e.ok);
+        QVERIFY(!e.fehler);
         QCOMPARE(e.platz, 1);
         const QByteArray bytes = readAll(listenPfad(dir.path()));
         QVERIFY(bytes.startsWith("Neu\r\n 1475 \r\nName1\r\n 1200 \r\n"));
@@ -221,7 +275,7 @@ private slots:
     {
         QTemporaryDir dir;
         const Eintragung e = trageEin(dir.path(), "Erste", 10);
-        QVERIFY(e.ok);
+        QVERIFY(!e.fehler);
         QCOMPARE(e.platz, 1);
         const Liste liste = leseListeDatei(listenPfad(dir.path()));
         QCOMPARE(liste[0].name, QStringLiteral("Erste"));
@@ -243,9 +297,10 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("HSTavik"));
         const Eintragung e = trageEin(dir.path(), "Neu", 5000);
-        QVERIFY(!e.ok);
+        QVERIFY(e.fehler);
         QCOMPARE(e.platz, 0);
-        QVERIFY(!e.fehler.isEmpty());
+        QCOMPARE(e.fehler->path, listenPfad(dir.path()));
+        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Es ist ein Ordner, keine Datei."));
         QVERIFY(QFileInfo(listenPfad(dir.path())).isDir());
         QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
     }
@@ -263,17 +318,242 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &tight);
         const Eintragung e = trageEin(dir.path(), "Neu", 5000);
         setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(!e.ok);
-        QCOMPARE(e.fehler, QStringLiteral("Die Datei wäre zu gross."));
+        QVERIFY(e.fehler);
+        QCOMPARE(e.fehler->path, temporaerPfad(dir.path()));
+        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Die Datei wäre zu groß."));
         QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
         QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
     }
 
+    // Each row: a situation in a shared program folder, then one game end of the ordinary
+    // player, through the real rewrite.
+    void rewriteAsAPlayer_data()
+    {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("listMode");     // -1: no list
+        QTest::addColumn<bool>("listIsMine");  // else another account's
+        QTest::addColumn<QString>("tmp");      // what lies at HSTavikt: "", "link", "folder", "foreign"
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("errorFile"); // "" for none
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("listAfter"); // "old", "new" or "fallback"
+        QTest::addColumn<int>("modeAfter");
+        QTest::newRow("unreadable list of another account") << 0777 << 0600 << false << "" << 022 << 0 << "HSTavik" << "Keine Berechtigung." << "old" << 0600;
+        QTest::newRow("readable list of another account") << 0777 << 0644 << false << "" << 077 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("own list 0600 stays 0600") << 0777 << 0600 << true << "" << 022 << 1 << "" << "" << "new" << 0600;
+        QTest::newRow("new list under umask 077") << 0777 << -1 << true << "" << 077 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("read-only list") << 0777 << 0444 << true << "" << 022 << 0 << "HSTavik" << "Die Datei ist schreibgeschützt." << "old" << 0444;
+        QTest::newRow("temporary is a link") << 0777 << 0644 << true << "link" << 022 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("temporary is a folder") << 0777 << 0644 << true << "folder" << 022 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("stale temporary of another account") << 0777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("same in a sticky folder") << 01777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644;
+        QTest::newRow("list of another account in a sticky folder") << 01777 << 0644 << false << "" << 022 << 0 << "HSTavik" << "Keine Berechtigung." << "old" << 0644;
+        QTest::newRow("program folder not writable") << 0755 << 0644 << false << "" << 022 << 1 << "" << "" << "fallback" << 0644;
+    }
+    void rewriteAsAPlayer()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(int, listMode);
+        QFETCH(bool, listIsMine);
+        QFETCH(QString, tmp);
+        QFETCH(int, mask);
+        QFETCH(int, place);
+        QFETCH(QString, errorFile);
+        QFETCH(QString, reason);
+        QFETCH(QString, listAfter);
+        QFETCH(int, modeAfter);
+        if (::geteuid() != 0)
+            QSKIP("needs root to prepare another account's files and to become the ordinary account");
+
+        QTemporaryDir root;
+        QVERIFY(QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7755)));
+        const QString folder = root.filePath("programm");
+        const QString data = root.filePath("daten");
+        QVERIFY(QDir().mkdir(folder) && QDir().mkdir(data));
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
+        const QString list = listenPfad(folder);
+        const QString victim = root.filePath("fremd");
+        QVERIFY(test::writeBytes(victim, "nicht anfassen"));
+        if (listMode >= 0) {
+            QVERIFY(test::writeBytes(list, listBytes(kScores)));
+            QVERIFY(::chmod(QFile::encodeName(list).constData(), static_cast<mode_t>(listMode)) == 0);
+            if (listIsMine)
+                QVERIFY(::chown(QFile::encodeName(list).constData(), kPlayer, kPlayer) == 0);
+        }
+        const QString temporary = temporaerPfad(folder);
+        if (tmp == "link")
+            QVERIFY(QFile::link(victim, temporary));
+        if (tmp == "folder")
+            QVERIFY(QDir().mkdir(temporary));
+        if (tmp == "foreign")
+            QVERIFY(test::writeBytes(temporary, "Stale\r\n 99999 \r\n"));
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), static_cast<mode_t>(folderMode)) == 0);
+        qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+        const QString fallback = listenPfad(QDir(data).filePath("tavik"));
+
+        const QByteArray answer = asPlayer(mask, [&] {
+            const QString before = leseListeFuer(folder)[0].name;
+            const Eintragung e = trageEin(folder, "Neu", 5000);
+            const QString after = leseListeFuer(folder)[0].name;
+            return QStringList{QString::number(e.platz), e.fehler ? e.fehler->path : QString(),
+                               e.fehler ? reasonText(*e.fehler) : QString(), before, after}
+                .join('\n')
+                .toUtf8();
+        });
+        qunsetenv("XDG_DATA_HOME");
+        const QStringList got = QString::fromUtf8(answer).split('\n');
+        QCOMPARE(got.size(), 5);
+        QCOMPARE(got[0].toInt(), place);
+        QCOMPARE(got[1], errorFile.isEmpty() ? QString() : errorFile == "HSTavik" ? list : temporary);
+        QCOMPARE(got[2], reason);
+        // The trophy shows the list the game end wrote; before it, the one beside the program.
+        const bool readable = listMode >= 0 && (listMode != 0600 || listIsMine);
+        QCOMPARE(got[3], readable ? QStringLiteral("Name1") : QString());
+        QCOMPARE(got[4], listAfter == "old" ? got[3] : QStringLiteral("Neu"));
+
+        const QString written = listAfter == "fallback" ? fallback : list;
+        QCOMPARE(readAll(list), listMode < 0 ? readAll(written) : listAfter == "new" ? readAll(list) : listBytes(kScores));
+        if (listAfter != "old") {
+            const QByteArray bytes = readAll(written);
+            QVERIFY(bytes.startsWith("Neu\r\n 5000 \r\nName1\r\n 1200 \r\n") || listMode < 0);
+            QCOMPARE(bytes.count("\r\n"), 22);
+            QVERIFY(QFileInfo(written).isFile() && !QFileInfo(written).isSymLink());
+        }
+        QCOMPARE(modeOf(written), modeAfter);
+        QCOMPARE(QFile::exists(fallback), listAfter == "fallback");
+        QCOMPARE(readAll(victim), QByteArray("nicht anfassen"));
+        // A leftover that could be removed is gone; one that could not is still there. No
+        // temporary file of this game's own stays behind.
+        const bool stays = tmp == "folder" || (tmp == "foreign" && folderMode == 01777);
+        QCOMPARE(QFileInfo::exists(temporary) || QFileInfo(temporary).isSymLink(), stays);
+        QCOMPARE(QDir(folder).entryList({"HSTavikt.*"}, QDir::AllEntries | QDir::System), QStringList());
+    }
+
+    void sparseFileOfFourGigabytes()
+    {
+        QTemporaryDir dir;
+        const QString list = listenPfad(dir.path());
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(4) << 30));
+        file.close();
+        QElapsedTimer timer;
+        timer.start();
+        const Liste liste = leseListeDatei(list);
+        const qint64 readMs = timer.elapsed();
+        qInfo("reading a 4 GiB sparse list: %lld ms", readMs);
+        QCOMPARE(liste.size(), 10);
+        QVERIFY2(readMs < 50, qPrintable(QString::number(readMs)));
+
+        timer.restart();
+        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        qInfo("rewriting it: %lld ms", timer.elapsed());
+        QVERIFY(!e.fehler);
+        QCOMPARE(e.platz, 1);
+        QVERIFY(QFileInfo(list).size() < kMaxListBytes); // what lay beyond is dropped
+        QCOMPARE(leseListeDatei(list)[0].name, QStringLiteral("Neu"));
+    }
+
+    void aPipeNamedHSTavikIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString list = listenPfad(dir.path());
+        QVERIFY(::mkfifo(QFile::encodeName(list).constData(), 0644) == 0);
+        QCOMPARE(leseListeDatei(list)[0].vorhanden, false);
+        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        QVERIFY(e.fehler);
+        QCOMPARE(e.fehler->step, FileError::Step::Read);
+        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Es ist keine gewöhnliche Datei."));
+        QVERIFY(QFileInfo(list).isFile() == false && QFileInfo::exists(list));
+    }
+
+    void rewriteIsFlushedBeforeAndAfterTheRename()
+    {
+        QTemporaryDir dir;
+        watchedList = listenPfad(dir.path());
+        QVERIFY(writeBytesTo(watchedList, listBytes(kScores)));
+        countedSyncs = 0;
+        const SyncCall real = setSyncCall(countingSync);
+        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        setSyncCall(real);
+        QVERIFY(!e.fehler);
+        QCOMPARE(countedSyncs, 2);
+        // The temporary file reaches the disk while the list is still the old one; the
+        // folder afterwards, with the rename in it.
+        QCOMPARE(listAtFirstSync, listBytes(kScores));
+        QVERIFY(listAtSecondSync.startsWith("Neu\r\n 5000 \r\n"));
+    }
+
+    void aLockedListWaitsThenTellsWhy()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
+        const int other = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(::flock(other, LOCK_EX) == 0);
+        const Eintragung e = trageEinInDatei(listenPfad(dir.path()), {}, "Neu", 5000, std::chrono::milliseconds(50));
+        ::close(other);
+        QVERIFY(e.fehler);
+        QCOMPARE(e.fehler->step, FileError::Step::Lock);
+        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Ein anderes Spiel schreibt die Liste gerade."));
+        QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
+        QCOMPARE(trageEin(dir.path(), "Neu", 5000).platz, 1);
+    }
+
+    void whereTheListLives_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("writable program folder") << true << "/daten" << "<folder>/HSTavik";
+        QTest::newRow("no program folder, XDG set") << false << "/daten" << "/daten/tavik/HSTavik";
+        QTest::newRow("XDG relative") << false << "daten" << "<home>/.local/share/tavik/HSTavik";
+        QTest::newRow("XDG empty") << false << "" << "<home>/.local/share/tavik/HSTavik";
+    }
+    void whereTheListLives()
+    {
+        QFETCH(bool, folderExists);
+        QFETCH(QString, xdg);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString folder = folderExists ? dir.path() : dir.filePath("fehlt");
+        qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+        const QString path = highScorePath(folder);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(path, QString(expected).replace("<folder>", folder).replace("<home>", QDir::homePath()));
+    }
+
+    void reasons_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("EACCES") << EACCES << "Keine Berechtigung.";
+        QTest::newRow("EPERM") << EPERM << "Keine Berechtigung.";
+        QTest::newRow("ENOSPC") << ENOSPC << "Kein Platz mehr auf dem Datenträger.";
+        QTest::newRow("EDQUOT") << EDQUOT << "Kein Platz mehr auf dem Datenträger.";
+        QTest::newRow("EROFS") << EROFS << "Der Datenträger ist schreibgeschützt.";
+        QTest::newRow("ELOOP") << ELOOP << "Es ist eine symbolische Verknüpfung oder eine Kette davon.";
+        QTest::newRow("EIO") << EIO << "Ein-/Ausgabefehler des Datenträgers.";
+        QTest::newRow("ENOTDIR") << ENOTDIR << "Ein Teil des Pfades ist kein Ordner.";
+        QTest::newRow("EXDEV, rare") << EXDEV << QString("Systemfehler %1: %2").arg(EXDEV).arg(QString::fromLocal8Bit(strerror(EXDEV)));
+    }
+    void reasons()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, reason);
+        const FileError error{FileError::Step::Write, "/p/HSTavikt", number};
+        QCOMPARE(reasonText(error), reason);
+        const QString message = errorMessage(error);
+        QVERIFY(message.contains("'/p/HSTavikt'"));
+        QVERIFY(message.contains(QChar(13) + reason + QChar(13)));
+        QVERIFY(!message.contains('\n'));
+    }
+
     void folderThatDoesNotExist()
     {
-        const Eintragung e = trageEin("/nonexistent/tavik/folder", "Neu", 5000);
-        QVERIFY(!e.ok);
-        QCOMPARE(e.fehler, QStringLiteral("Der Ordner existiert nicht."));
+        const Eintragung e = trageEinInDatei("/nonexistent/tavik/folder/HSTavik", {}, "Neu", 5000);
+        QVERIFY(e.fehler);
+        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Der Ordner existiert nicht."));
     }
 
 private:

@@ -1,0 +1,31 @@
+#pragma once
+// What went wrong with the high-score list's files, as the storage reports it: which step,
+// which file, and the system's error number. The window puts it into German words.
+
+#include <QString>
+
+namespace tavik {
+
+struct FileError {
+    enum class Step {
+        Read,      // the list exists but could not be opened or read; it was left alone
+        ReadOnly,  // the list carries no write permission: the player keeps it as it is
+        Lock,      // another game kept the list locked for too long
+        Write,     // creating, writing, flushing or renaming failed; the old list is intact
+    };
+    Step step = Step::Write;
+    QString path;   // the file the failure is about (the list or its temporary file)
+    int number = 0; // errno, or kNotARegularFile
+};
+
+// The list path names something that is neither a file nor a folder (a pipe, a device).
+constexpr int kNotARegularFile = -1;
+
+// The reason alone, in German: a sentence for the common error numbers, otherwise
+// "Systemfehler N: <the system's text>".
+QString reasonText(const FileError& error);
+
+// The whole message for the player: which file, what happened, and what became of the list.
+QString errorMessage(const FileError& error);
+
+} // namespace tavik
