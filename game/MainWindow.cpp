@@ -1,10 +1,14 @@
 #include "game/MainWindow.h"
 
+#include "game/BoardFocus.h"
 #include "game/GameClock.h"
 #include "game/Grid.h"
 #include "game/NumberText.h"
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
+
+#include <QKeyEvent>
+#include <algorithm>
 
 namespace tavik {
 
@@ -12,8 +16,10 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     : MainForm(parent)
     , services_(services)
 {
-    for (int i = 0; i < kCardCount; ++i)
+    for (int i = 0; i < kCardCount; ++i) {
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
+        cmdBild[i]->installEventFilter(this); // arrows, Enter, and the block of the board
+    }
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
     connect(tmrKlick, &QTimer::timeout, this, &MAIN::tmrKlick_Timer);
     connect(tmrZeit, &QTimer::timeout, this, &MAIN::tmrZeit_Timer);
@@ -36,9 +42,6 @@ void MAIN::Form_Load(int spielfeldgroesse, const QString& spielername)
     partie.beginne(isBoardSize(spielfeldgroesse) ? spielfeldgroesse : 10, tageszeit());
     lblSpielername->setText(spielername);
     Baue_Spielfeld();
-    // Until the deal every slot is empty and any two cards would compare equal:
-    // the board stays blocked until then.
-    frmSpiel->setEnabled(false);
 }
 
 void MAIN::Baue_Spielfeld()
@@ -107,30 +110,118 @@ void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
     box->show();
 }
 
+bool MAIN::brettGesperrt() const
+{
+    // Until the deal every slot is empty and any two cards would compare equal; while an
+    // attempt is judged its two pictures stay on view. Either way no card may turn. The
+    // frame is not disabled for this: that would repaint every card in a disabled look and
+    // take the focus away from the keyboard player.
+    return !partie.ausgeteilt() || tmrKlick->isActive();
+}
+
 void MAIN::cmdBild_Click(int Index)
 {
     // The list lies over the board; a card reached with the keyboard under it stays shut.
-    if (!frmHallOfFame->isHidden())
+    // A click that bypasses the input (a screen reader's "press") is stopped here too.
+    if (!frmHallOfFame->isHidden() || brettGesperrt())
         return;
     const Klick k = partie.klicke(Index);
     if (k.art == Klick::Art::Ignoriert)
         return;
     Zeige_Bild(k.box, Index);
+    cmdBild[Index]->setAccessibleDescription(QStringLiteral("Aufgedeckt, zeigt ein Bild"));
     if (k.art == Klick::Art::ErsteKarte)
         return;
 
     lblVersuche->setText(QStringLiteral("Versuche:") + zahlText(partie.Versuche));
     if (k.paar) {
-        cmdBild[k.ersteKarte]->hide();
-        cmdBild[Index]->hide();
+        nimmPaarVomBrett(k.ersteKarte, Index);
         lblGefunden->setText(QStringLiteral("Paare: ") + zahlText(partie.Gefunden));
         if (k.spielEnde)
             tmrZeit->stop();
     }
-    frmSpiel->setEnabled(false);
-    tmrKlick->start();
+    tmrKlick->start(); // blocks the board until its tick
+    sperreKlickFokus(true);
     if (k.spielEnde)
         Beende_Spiel();
+}
+
+void MAIN::nimmPaarVomBrett(int erste, int zweite)
+{
+    const QWidget* fokus = focusWidget();
+    cmdBild[erste]->hide();
+    cmdBild[zweite]->hide();
+    // The keyboard player keeps the place: the next card still on the board takes over.
+    const int hatteFokus = fokus == cmdBild[erste] ? erste : fokus == cmdBild[zweite] ? zweite : -1;
+    if (hatteFokus < 0)
+        return;
+    const int naechste = nextCardOnBoard(hatteFokus, partie.Spielfeldgroesse, [this](int i) { return liegtAufBrett(i); });
+    if (naechste >= 0)
+        cmdBild[naechste]->setFocus(Qt::OtherFocusReason);
+}
+
+bool MAIN::liegtAufBrett(int karte) const
+{
+    return !cmdBild[karte]->isHidden();
+}
+
+bool MAIN::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        break;
+    default:
+        return MainForm::eventFilter(watched, event);
+    }
+    const auto karte = std::find(cmdBild.begin(), cmdBild.end(), watched);
+    if (karte == cmdBild.end())
+        return MainForm::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return cmdBild_Key(static_cast<int>(karte - cmdBild.begin()), *static_cast<QKeyEvent*>(event));
+    // While blocked the mouse neither presses a card down nor moves the focus.
+    return brettGesperrt();
+}
+
+bool MAIN::cmdBild_Key(int Index, const QKeyEvent& event)
+{
+    const bool press = event.type() == QEvent::KeyPress;
+    switch (event.key()) {
+    case Qt::Key_Left:
+        return bewegeFokus(Index, -1, 0, press);
+    case Qt::Key_Right:
+        return bewegeFokus(Index, 1, 0, press);
+    case Qt::Key_Up:
+        return bewegeFokus(Index, 0, -1, press);
+    case Qt::Key_Down:
+        return bewegeFokus(Index, 0, 1, press);
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        return brettGesperrt(); // otherwise the button turns the card as on a click
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        // A plain button outside a dialogue ignores Enter; on a card it turns the card.
+        if (press && !event.isAutoRepeat() && !brettGesperrt())
+            cmdBild[Index]->click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MAIN::bewegeFokus(int Index, int dx, int dy, bool press)
+{
+    // The whole grid is the arrows' field: they never leave it for the buttons below, and
+    // the focus stays put at an edge.
+    if (press) {
+        const int ziel = cardInDirection(Index, partie.Spielfeldgroesse, dx, dy, [this](int i) { return liegtAufBrett(i); });
+        if (ziel != Index)
+            cmdBild[ziel]->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
 }
 
 void MAIN::tmrKlick_Timer()
@@ -140,8 +231,19 @@ void MAIN::tmrKlick_Timer()
         box->clearPicture();
         box->hide();
     }
+    for (QPushButton* karte : cmdBild)
+        if (!karte->accessibleDescription().isEmpty())
+            karte->setAccessibleDescription(QString());
     partie.schliesseVersuch();
-    frmSpiel->setEnabled(true);
+    sperreKlickFokus(false);
+}
+
+void MAIN::sperreKlickFokus(bool gesperrt)
+{
+    // A click gives a card the focus before any filter sees it; while blocked, a click must
+    // not move the focus ring either. Tab and the arrows still reach every card.
+    for (QPushButton* karte : cmdBild)
+        karte->setFocusPolicy(gesperrt ? Qt::TabFocus : Qt::StrongFocus);
 }
 
 void MAIN::tmrZeit_Timer()
