@@ -110,7 +110,7 @@ void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
     box->show();
 }
 
-bool MAIN::brettGesperrt() const
+bool MAIN::boardBlocked() const
 {
     // Until the deal every slot is empty and any two cards would compare equal; while an
     // attempt is judged its two pictures stay on view. Either way no card may turn. The
@@ -123,7 +123,7 @@ void MAIN::cmdBild_Click(int Index)
 {
     // The list lies over the board; a card reached with the keyboard under it stays shut.
     // A click that bypasses the input (a screen reader's "press") is stopped here too.
-    if (!frmHallOfFame->isHidden() || brettGesperrt())
+    if (!frmHallOfFame->isHidden() || boardBlocked())
         return;
     const Klick k = partie.klicke(Index);
     if (k.art == Klick::Art::Ignoriert)
@@ -135,34 +135,34 @@ void MAIN::cmdBild_Click(int Index)
 
     lblVersuche->setText(QStringLiteral("Versuche:") + zahlText(partie.Versuche));
     if (k.paar) {
-        nimmPaarVomBrett(k.ersteKarte, Index);
+        removePair(k.ersteKarte, Index);
         lblGefunden->setText(QStringLiteral("Paare: ") + zahlText(partie.Gefunden));
         if (k.spielEnde)
             tmrZeit->stop();
     }
     tmrKlick->start(); // blocks the board until its tick
-    sperreKlickFokus(true);
+    keepFocusFromClicks(true);
     if (k.spielEnde)
         Beende_Spiel();
 }
 
-void MAIN::nimmPaarVomBrett(int erste, int zweite)
+void MAIN::removePair(int first, int second)
 {
-    const QWidget* fokus = focusWidget();
-    cmdBild[erste]->hide();
-    cmdBild[zweite]->hide();
+    const QWidget* focused = focusWidget();
+    cmdBild[first]->hide();
+    cmdBild[second]->hide();
     // The keyboard player keeps the place: the next card still on the board takes over.
-    const int hatteFokus = fokus == cmdBild[erste] ? erste : fokus == cmdBild[zweite] ? zweite : -1;
-    if (hatteFokus < 0)
+    const int hadFocus = focused == cmdBild[first] ? first : focused == cmdBild[second] ? second : -1;
+    if (hadFocus < 0)
         return;
-    const int naechste = nextCardOnBoard(hatteFokus, partie.Spielfeldgroesse, [this](int i) { return liegtAufBrett(i); });
-    if (naechste >= 0)
-        cmdBild[naechste]->setFocus(Qt::OtherFocusReason);
+    const int next = nextCardOnBoard(hadFocus, partie.Spielfeldgroesse, [this](int i) { return isOnBoard(i); });
+    if (next >= 0)
+        cmdBild[next]->setFocus(Qt::OtherFocusReason);
 }
 
-bool MAIN::liegtAufBrett(int karte) const
+bool MAIN::isOnBoard(int card) const
 {
-    return !cmdBild[karte]->isHidden();
+    return !cmdBild[card]->isHidden();
 }
 
 bool MAIN::eventFilter(QObject* watched, QEvent* event)
@@ -177,13 +177,13 @@ bool MAIN::eventFilter(QObject* watched, QEvent* event)
     default:
         return MainForm::eventFilter(watched, event);
     }
-    const auto karte = std::find(cmdBild.begin(), cmdBild.end(), watched);
-    if (karte == cmdBild.end())
+    const auto card = std::find(cmdBild.begin(), cmdBild.end(), watched);
+    if (card == cmdBild.end())
         return MainForm::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
-        return cmdBild_Key(static_cast<int>(karte - cmdBild.begin()), *static_cast<QKeyEvent*>(event));
+        return cmdBild_Key(static_cast<int>(card - cmdBild.begin()), *static_cast<QKeyEvent*>(event));
     // While blocked the mouse neither presses a card down nor moves the focus.
-    return brettGesperrt();
+    return boardBlocked();
 }
 
 bool MAIN::cmdBild_Key(int Index, const QKeyEvent& event)
@@ -191,20 +191,20 @@ bool MAIN::cmdBild_Key(int Index, const QKeyEvent& event)
     const bool press = event.type() == QEvent::KeyPress;
     switch (event.key()) {
     case Qt::Key_Left:
-        return bewegeFokus(Index, -1, 0, press);
+        return moveFocus(Index, -1, 0, press);
     case Qt::Key_Right:
-        return bewegeFokus(Index, 1, 0, press);
+        return moveFocus(Index, 1, 0, press);
     case Qt::Key_Up:
-        return bewegeFokus(Index, 0, -1, press);
+        return moveFocus(Index, 0, -1, press);
     case Qt::Key_Down:
-        return bewegeFokus(Index, 0, 1, press);
+        return moveFocus(Index, 0, 1, press);
     case Qt::Key_Space:
     case Qt::Key_Select:
-        return brettGesperrt(); // otherwise the button turns the card as on a click
+        return boardBlocked(); // otherwise the button turns the card as on a click
     case Qt::Key_Enter:
     case Qt::Key_Return:
         // A plain button outside a dialogue ignores Enter; on a card it turns the card.
-        if (press && !event.isAutoRepeat() && !brettGesperrt())
+        if (press && !event.isAutoRepeat() && !boardBlocked())
             cmdBild[Index]->click();
         return true;
     default:
@@ -212,14 +212,14 @@ bool MAIN::cmdBild_Key(int Index, const QKeyEvent& event)
     }
 }
 
-bool MAIN::bewegeFokus(int Index, int dx, int dy, bool press)
+bool MAIN::moveFocus(int Index, int dx, int dy, bool press)
 {
     // The whole grid is the arrows' field: they never leave it for the buttons below, and
     // the focus stays put at an edge.
     if (press) {
-        const int ziel = cardInDirection(Index, partie.Spielfeldgroesse, dx, dy, [this](int i) { return liegtAufBrett(i); });
-        if (ziel != Index)
-            cmdBild[ziel]->setFocus(Qt::OtherFocusReason);
+        const int target = cardInDirection(Index, partie.Spielfeldgroesse, dx, dy, [this](int i) { return isOnBoard(i); });
+        if (target != Index)
+            cmdBild[target]->setFocus(Qt::OtherFocusReason);
     }
     return true;
 }
@@ -231,19 +231,19 @@ void MAIN::tmrKlick_Timer()
         box->clearPicture();
         box->hide();
     }
-    for (QPushButton* karte : cmdBild)
-        if (!karte->accessibleDescription().isEmpty())
-            karte->setAccessibleDescription(QString());
+    for (QPushButton* card : cmdBild)
+        if (!card->accessibleDescription().isEmpty())
+            card->setAccessibleDescription(QString());
     partie.schliesseVersuch();
-    sperreKlickFokus(false);
+    keepFocusFromClicks(false);
 }
 
-void MAIN::sperreKlickFokus(bool gesperrt)
+void MAIN::keepFocusFromClicks(bool blocked)
 {
     // A click gives a card the focus before any filter sees it; while blocked, a click must
     // not move the focus ring either. Tab and the arrows still reach every card.
-    for (QPushButton* karte : cmdBild)
-        karte->setFocusPolicy(gesperrt ? Qt::TabFocus : Qt::StrongFocus);
+    for (QPushButton* card : cmdBild)
+        card->setFocusPolicy(blocked ? Qt::TabFocus : Qt::StrongFocus);
 }
 
 void MAIN::tmrZeit_Timer()

@@ -37,7 +37,7 @@ public:
     void cmdExit_Click();
 
     // True before the deal and while an attempt is judged: no card turns.
-    bool brettGesperrt() const;
+    bool boardBlocked() const;
 
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
     const PictureCache& bilder() const { return bilder_; }
@@ -52,10 +52,10 @@ protected:
 private:
     // Keys on a card: arrows move across the grid, Space and Enter turn it. True when used up.
     bool cmdBild_Key(int Index, const QKeyEvent& event);
-    bool bewegeFokus(int Index, int dx, int dy, bool press);
-    void nimmPaarVomBrett(int erste, int zweite);
-    bool liegtAufBrett(int karte) const;
-    void sperreKlickFokus(bool gesperrt);
+    bool moveFocus(int Index, int dx, int dy, bool press);
+    void removePair(int first, int second);
+    bool isOnBoard(int card) const;
+    void keepFocusFromClicks(bool blocked);
 
     void Form_Load(int spielfeldgroesse, const QString& spielername);
     void Baue_Spielfeld();

@@ -164,7 +164,7 @@ private slots:
         QVERIFY(game->imgKarteOffen[1]->isVisible());
         QCOMPARE(game->lblVersuche->text(), QStringLiteral("Versuche: 1"));
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare: 0"));
-        QVERIFY(game->brettGesperrt());
+        QVERIFY(game->boardBlocked());
         QVERIFY(game->tmrKlick->isActive());
         click(*game, 3); // blocked while judging
         QCOMPARE(game->partie.KlickKarteNr, 0);
@@ -176,7 +176,7 @@ private slots:
         QVERIFY(!game->imgKarteOffen[0]->hasPicture());
         QVERIFY(game->imgKarteOffen[1]->isHidden());
         QCOMPARE(game->partie.KartenNr1, -1);
-        QVERIFY(!game->brettGesperrt());
+        QVERIFY(!game->boardBlocked());
 
         click(*game, 0);
         click(*game, partner); // a pair vanishes at once, both pictures stay on view
@@ -343,13 +343,13 @@ private slots:
     }
 
     // The keyboard player's view: which card has the focus, and keys sent to it.
-    static QWidget* focused(MAIN&) { return QApplication::focusWidget(); }
+    static QWidget* focused() { return QApplication::focusWidget(); }
     static int focusedCard(MAIN& game)
     {
-        const auto it = std::find(game.cmdBild.begin(), game.cmdBild.end(), focused(game));
+        const auto it = std::find(game.cmdBild.begin(), game.cmdBild.end(), focused());
         return it == game.cmdBild.end() ? -1 : static_cast<int>(it - game.cmdBild.begin());
     }
-    static void key(MAIN& game, Qt::Key k) { QTest::keyClick(focused(game), k); }
+    static void key(MAIN&, Qt::Key k) { QTest::keyClick(focused(), k); } // to whatever has the focus
 
     // The arrow keys that lead from the focused card to `target`, found on the board as the
     // player sees it: an arrow goes to the nearest card in its direction, straight ahead
