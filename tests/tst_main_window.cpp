@@ -566,11 +566,12 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
-        const QList<QTimer*> timers = game->findChildren<QTimer*>();
-        QVERIFY(timers.size() >= 3);
+        // The screen's own timers (helpers of the picture loading may bring short-lived ones
+        // of their own, whose slack does not matter).
+        const QList<QTimer*> timers = game->findChildren<QTimer*>(QRegularExpression("^tmr"));
+        QCOMPARE(timers.size(), 3);
         for (const QTimer* t : timers)
-            if (t->interval() > 0)
-                QCOMPARE(t->timerType(), Qt::PreciseTimer);
+            QCOMPARE(t->timerType(), Qt::PreciseTimer);
     }
 
     void screenshot()
