@@ -34,7 +34,6 @@ for run in $(seq "$runs"); do
     wait_window --onlyvisible --class '^tavik$' >/dev/null
     echo $(( $(now_ms) - start )) >> "$work/splash"
     options=$(wait_window --onlyvisible --name '^Tavik V1.1$')
-    echo $(( $(now_ms) - start - 2000 )) >> "$work/settings"
     sleep 0.5
     rss_kb $pid >> "$work/settings_rss"
 
@@ -57,7 +56,6 @@ done
 
 min_show=$(median < "$work/min_show")
 splash=$(median < "$work/splash")
-settings=$(median < "$work/settings")
 min_rss=$(median < "$work/min_rss")
 settings_rss=$(median < "$work/settings_rss")
 game_rss=$(median < "$work/game_rss")
@@ -66,6 +64,5 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 echo "| Measure | Tavik | Baseline (one label) | Ratio | Budget |"
 echo "|---|---|---|---|---|"
 echo "| start to splash on screen | ${splash} ms | ${min_show} ms | $(ratio "$splash" "$min_show") | 1.3 |"
-echo "| start to settings screen, less the 2000 ms splash | ${settings} ms | ${min_show} ms | $(ratio "$settings" "$min_show") | - |"
 echo "| resident memory, settings screen | $((settings_rss / 1024)) MiB | $((min_rss / 1024)) MiB | $(ratio "$settings_rss" "$min_rss") | 1.5 |"
 echo "| resident memory, 10 x 10 game of 50 pictures | $((game_rss / 1024)) MiB | $((min_rss / 1024)) MiB | $(ratio "$game_rss" "$min_rss") | 2.5 |"

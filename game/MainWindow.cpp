@@ -1,10 +1,14 @@
 #include "game/MainWindow.h"
 
+#include "game/BoardFocus.h"
 #include "game/GameClock.h"
 #include "game/Grid.h"
 #include "game/NumberText.h"
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
+
+#include <QKeyEvent>
+#include <algorithm>
 
 namespace tavik {
 
@@ -12,8 +16,10 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     : MainForm(parent)
     , services_(services)
 {
-    for (int i = 0; i < kCardCount; ++i)
+    for (int i = 0; i < kCardCount; ++i) {
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
+        cmdBild[i]->installEventFilter(this); // arrows, Enter, and the block of the board
+    }
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
     connect(tmrKlick, &QTimer::timeout, this, &MAIN::tmrKlick_Timer);
     connect(tmrZeit, &QTimer::timeout, this, &MAIN::tmrZeit_Timer);
@@ -36,9 +42,6 @@ void MAIN::Form_Load(int spielfeldgroesse, const QString& spielername)
     partie.beginne(isBoardSize(spielfeldgroesse) ? spielfeldgroesse : 10, tageszeit());
     lblSpielername->setText(spielername);
     Baue_Spielfeld();
-    // Until the deal every slot is empty and any two cards would compare equal:
-    // the board stays blocked until then.
-    frmSpiel->setEnabled(false);
 }
 
 void MAIN::Baue_Spielfeld()
@@ -111,30 +114,118 @@ void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
     box->show();
 }
 
+bool MAIN::boardBlocked() const
+{
+    // Until the deal every slot is empty and any two cards would compare equal; while an
+    // attempt is judged its two pictures stay on view. Either way no card may turn. The
+    // frame is not disabled for this: that would repaint every card in a disabled look and
+    // take the focus away from the keyboard player.
+    return !partie.ausgeteilt() || tmrKlick->isActive();
+}
+
 void MAIN::cmdBild_Click(int Index)
 {
     // The list lies over the board; a card reached with the keyboard under it stays shut.
-    if (!frmHallOfFame->isHidden())
+    // A click that bypasses the input (a screen reader's "press") is stopped here too.
+    if (!frmHallOfFame->isHidden() || boardBlocked())
         return;
     const Klick k = partie.klicke(Index);
     if (k.art == Klick::Art::Ignoriert)
         return;
     Zeige_Bild(k.box, Index);
+    cmdBild[Index]->setAccessibleDescription(QStringLiteral("Aufgedeckt, zeigt ein Bild"));
     if (k.art == Klick::Art::ErsteKarte)
         return;
 
     lblVersuche->setText(QStringLiteral("Versuche:") + zahlText(partie.Versuche));
     if (k.paar) {
-        cmdBild[k.ersteKarte]->hide();
-        cmdBild[Index]->hide();
+        removePair(k.ersteKarte, Index);
         lblGefunden->setText(QStringLiteral("Paare: ") + zahlText(partie.Gefunden));
         if (k.spielEnde)
             tmrZeit->stop();
     }
-    frmSpiel->setEnabled(false);
-    tmrKlick->start();
+    tmrKlick->start(); // blocks the board until its tick
+    keepFocusFromClicks(true);
     if (k.spielEnde)
         Beende_Spiel();
+}
+
+void MAIN::removePair(int first, int second)
+{
+    const QWidget* focused = focusWidget();
+    cmdBild[first]->hide();
+    cmdBild[second]->hide();
+    // The keyboard player keeps the place: the next card still on the board takes over.
+    const int hadFocus = focused == cmdBild[first] ? first : focused == cmdBild[second] ? second : -1;
+    if (hadFocus < 0)
+        return;
+    const int next = nextCardOnBoard(hadFocus, partie.Spielfeldgroesse, [this](int i) { return isOnBoard(i); });
+    if (next >= 0)
+        cmdBild[next]->setFocus(Qt::OtherFocusReason);
+}
+
+bool MAIN::isOnBoard(int card) const
+{
+    return !cmdBild[card]->isHidden();
+}
+
+bool MAIN::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        break;
+    default:
+        return MainForm::eventFilter(watched, event);
+    }
+    const auto card = std::find(cmdBild.begin(), cmdBild.end(), watched);
+    if (card == cmdBild.end())
+        return MainForm::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return cmdBild_Key(static_cast<int>(card - cmdBild.begin()), *static_cast<QKeyEvent*>(event));
+    // While blocked the mouse neither presses a card down nor moves the focus.
+    return boardBlocked();
+}
+
+bool MAIN::cmdBild_Key(int Index, const QKeyEvent& event)
+{
+    const bool press = event.type() == QEvent::KeyPress;
+    switch (event.key()) {
+    case Qt::Key_Left:
+        return moveFocus(Index, -1, 0, press);
+    case Qt::Key_Right:
+        return moveFocus(Index, 1, 0, press);
+    case Qt::Key_Up:
+        return moveFocus(Index, 0, -1, press);
+    case Qt::Key_Down:
+        return moveFocus(Index, 0, 1, press);
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        return boardBlocked(); // otherwise the button turns the card as on a click
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        // A plain button outside a dialogue ignores Enter; on a card it turns the card.
+        if (press && !event.isAutoRepeat() && !boardBlocked())
+            cmdBild[Index]->click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MAIN::moveFocus(int Index, int dx, int dy, bool press)
+{
+    // The whole grid is the arrows' field: they never leave it for the buttons below, and
+    // the focus stays put at an edge.
+    if (press) {
+        const int target = cardInDirection(Index, partie.Spielfeldgroesse, dx, dy, [this](int i) { return isOnBoard(i); });
+        if (target != Index)
+            cmdBild[target]->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
 }
 
 void MAIN::tmrKlick_Timer()
@@ -144,8 +235,19 @@ void MAIN::tmrKlick_Timer()
         box->clearPicture();
         box->hide();
     }
+    for (QPushButton* card : cmdBild)
+        if (!card->accessibleDescription().isEmpty())
+            card->setAccessibleDescription(QString());
     partie.schliesseVersuch();
-    frmSpiel->setEnabled(true);
+    keepFocusFromClicks(false);
+}
+
+void MAIN::keepFocusFromClicks(bool blocked)
+{
+    // A click gives a card the focus before any filter sees it; while blocked, a click must
+    // not move the focus ring either. Tab and the arrows still reach every card.
+    for (QPushButton* card : cmdBild)
+        card->setFocusPolicy(blocked ? Qt::TabFocus : Qt::StrongFocus);
 }
 
 void MAIN::tmrZeit_Timer()

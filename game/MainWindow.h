@@ -8,6 +8,8 @@
 #include "shell/MainForm.h"
 #include "shell/Services.h"
 
+class QKeyEvent;
+
 namespace tavik {
 
 class MAIN : public MainForm, public GameScreen {
@@ -34,6 +36,9 @@ public:
     void cmdOptions_Click();
     void cmdExit_Click();
 
+    // True before the deal and while an attempt is judged: no card turns.
+    bool boardBlocked() const;
+
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
     const PictureCache& bilder() const { return bilder_; }
 
@@ -41,7 +46,17 @@ signals:
     void neueEinstellungen(); // the player asks for a new game
     void beenden();           // the player confirmed quitting
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Keys on a card: arrows move across the grid, Space and Enter turn it. True when used up.
+    bool cmdBild_Key(int Index, const QKeyEvent& event);
+    bool moveFocus(int Index, int dx, int dy, bool press);
+    void removePair(int first, int second);
+    bool isOnBoard(int card) const;
+    void keepFocusFromClicks(bool blocked);
+
     void Form_Load(int spielfeldgroesse, const QString& spielername);
     void Baue_Spielfeld();
     void Beende_Spiel();

@@ -13,6 +13,9 @@ QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabl
     auto* timer = new QTimer(parent);
     timer->setObjectName(name);
     timer->setInterval(interval);
+    // A coarse timer may fire up to 5 % early or late: the deal would wander between 950 and
+    // 1050 ms and the clock label would skip or repeat a second.
+    timer->setTimerType(Qt::PreciseTimer);
     if (enabled)
         timer->start();
     return timer;

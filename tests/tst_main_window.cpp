@@ -1,6 +1,7 @@
 // The game screen through its real buttons, with a scripted clock and random source and
 // the timers' handlers called directly.
 
+#include <QAccessible>
 #include <QtTest>
 
 #include "game/Grid.h"
@@ -10,6 +11,14 @@
 #include "tests/TestPictures.h"
 
 using namespace tavik;
+
+// Walks the focus to a card by arrow keys; a wrong step ends the test.
+#define WALK(game, target)                \
+    do {                                  \
+        walkTo(game, target);             \
+        if (QTest::currentTestFailed())   \
+            return;                       \
+    } while (0)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -155,7 +164,7 @@ private slots:
         QVERIFY(game->imgKarteOffen[1]->isVisible());
         QCOMPARE(game->lblVersuche->text(), QStringLiteral("Versuche: 1"));
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare: 0"));
-        QVERIFY(!game->frmSpiel->isEnabled());
+        QVERIFY(game->boardBlocked());
         QVERIFY(game->tmrKlick->isActive());
         click(*game, 3); // blocked while judging
         QCOMPARE(game->partie.KlickKarteNr, 0);
@@ -167,7 +176,7 @@ private slots:
         QVERIFY(!game->imgKarteOffen[0]->hasPicture());
         QVERIFY(game->imgKarteOffen[1]->isHidden());
         QCOMPARE(game->partie.KartenNr1, -1);
-        QVERIFY(game->frmSpiel->isEnabled());
+        QVERIFY(!game->boardBlocked());
 
         click(*game, 0);
         click(*game, partner); // a pair vanishes at once, both pictures stay on view
@@ -350,21 +359,236 @@ private slots:
         QVERIFY(!game->bilder().geladen(pictures[8]));
     }
 
-    void playableByKeyboard()
+    // The keyboard player's view: which card has the focus, and keys sent to it.
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    static int focusedCard(MAIN& game)
+    {
+        const auto it = std::find(game.cmdBild.begin(), game.cmdBild.end(), focused());
+        return it == game.cmdBild.end() ? -1 : static_cast<int>(it - game.cmdBild.begin());
+    }
+    static void key(MAIN&, Qt::Key k) { QTest::keyClick(focused(), k); } // to whatever has the focus
+
+    // The arrow keys that lead from the focused card to `target`, found on the board as the
+    // player sees it: an arrow goes to the nearest card in its direction, straight ahead
+    // first, else in the nearest line beyond, the closest to straight, the lower index on a tie.
+    static QList<Qt::Key> arrowsTo(const MAIN& game, int from, int target)
+    {
+        const int n = game.partie.Spielfeldgroesse;
+        const struct { Qt::Key key; int dx, dy; } arrows[] = {
+            {Qt::Key_Left, -1, 0}, {Qt::Key_Right, 1, 0}, {Qt::Key_Up, 0, -1}, {Qt::Key_Down, 0, 1}};
+        auto arrow = [&](int at, int dx, int dy) {
+            std::tuple<int, int, int, int> best{1, n, n, at};
+            for (int i = 0; i < n * n; ++i) {
+                const int along = dx * (i % n - at % n) + dy * (i / n - at / n);
+                const int across = std::abs(dy * (i % n - at % n) + dx * (i / n - at / n));
+                if (along > 0 && !game.cmdBild[i]->isHidden())
+                    best = std::min(best, std::tuple{across == 0 ? 0 : 1, along, across, i});
+            }
+            return std::get<3>(best);
+        };
+        QHash<int, QList<Qt::Key>> way{{from, {}}};
+        QList<int> queue{from};
+        while (!queue.isEmpty() && !way.contains(target)) {
+            const int at = queue.takeFirst();
+            for (const auto& a : arrows) {
+                const int i = arrow(at, a.dx, a.dy);
+                if (!way.contains(i)) {
+                    way[i] = way[at] + QList<Qt::Key>{a.key};
+                    queue << i;
+                }
+            }
+        }
+        if (!way.contains(target))
+            qWarning() << "no way by arrows from" << from << "to" << target;
+        return way.value(target);
+    }
+    static void walkTo(MAIN& game, int target)
+    {
+        for (Qt::Key k : arrowsTo(game, focusedCard(game), target))
+            key(game, k);
+        QCOMPARE(focusedCard(game), target);
+    }
+
+    void aWholeGameByKeyboard()
     {
         test::ScriptedWorld world;
+        world.random.draws = {0.3f, 0.9f, 0.1f, 0.6f, 0.45f};
+        auto game = newGame(world, 4);
+        game->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(game.get()));
+        QCOMPARE(focusedCard(*game), 0); // the first card in the keyboard order
+        key(*game, Qt::Key_Space);       // before the deal nothing turns
+        QVERIFY(game->imgKarteOffen[0]->isHidden());
+        game->tmrLadeBilder_Timer();
+        QCOMPARE(focusedCard(*game), 0);
+
+        // At the edges the focus stays.
+        for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up}) {
+            key(*game, k);
+            QCOMPARE(focusedCard(*game), 0);
+        }
+        WALK(*game, 15);
+        for (Qt::Key k : {Qt::Key_Right, Qt::Key_Down}) {
+            key(*game, k);
+            QCOMPARE(focusedCard(*game), 15);
+        }
+        key(*game, Qt::Key_Left);
+        QCOMPARE(focusedCard(*game), 14);
+        key(*game, Qt::Key_Up);
+        QCOMPARE(focusedCard(*game), 10);
+
+        // A mismatch first: card 0 and a card that is not its partner.
+        const int partner0 = partnerOf(*game, 0);
+        const int other = partner0 == 1 ? 2 : 1;
+        WALK(*game, 0);
+        key(*game, Qt::Key_Space);
+        QCOMPARE(game->partie.KlickKarteNr, 1);
+        WALK(*game, other);
+        key(*game, Qt::Key_Return); // Enter turns a card as Space does
+        QCOMPARE(game->partie.Versuche, 1);
+        QCOMPARE(focusedCard(*game), other); // the block takes no focus away
+        game->tmrKlick_Timer();
+        QCOMPARE(focusedCard(*game), other); // and after it the player goes on from there
+        key(*game, Qt::Key_Space);
+        QCOMPARE(game->partie.KartenNr1, other);
+        WALK(*game, partnerOf(*game, other));
+        key(*game, Qt::Key_Enter);
+        QCOMPARE(game->partie.Gefunden, 1);
+        game->tmrKlick_Timer();
+
+        // Then every pair, turning the focused card and walking to its partner. After a
+        // pair the focus is on the next card still on the board after the one it was on.
+        int attempts = 2;
+        while (game->partie.Gefunden < 8) {
+            int card = focusedCard(*game);
+            QVERIFY(card >= 0 && !game->cmdBild[card]->isHidden());
+            key(*game, attempts % 2 ? Qt::Key_Space : Qt::Key_Enter);
+            const int partner = partnerOf(*game, card);
+            WALK(*game, partner);
+            key(*game, attempts % 2 ? Qt::Key_Enter : Qt::Key_Space);
+            ++attempts;
+            QCOMPARE(game->partie.Versuche, attempts);
+            if (game->partie.Gefunden < 8) {
+                int expected = partner;
+                do
+                    expected = (expected + 1) % 16;
+                while (game->cmdBild[expected]->isHidden());
+                QCOMPARE(focusedCard(*game), expected);
+            }
+            game->tmrKlick_Timer();
+        }
+        QCOMPARE(game->beendeSpielAufrufe(), 1);
+        QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
+        QFile::remove(listenPfad(folder.path()));
+    }
+
+    void arrowsJumpOverVanishedCards()
+    {
+        test::ScriptedWorld world;
+        world.random.draws = {0.71f, 0.05f, 0.33f};
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
         game->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(game.get()));
+        // Cards 1 and 4 vanish, with their partners: holes right of and below card 0.
+        for (int card : {1, 4}) {
+            if (game->cmdBild[card]->isHidden())
+                continue;
+            click(*game, card);
+            click(*game, partnerOf(*game, card));
+            game->tmrKlick_Timer();
+        }
+        auto firstLeft = [&](std::initializer_list<int> cards) {
+            for (int c : cards)
+                if (!game->cmdBild[c]->isHidden())
+                    return c;
+            return 0;
+        };
         game->cmdBild[0]->setFocus();
-        QTest::keyClick(game->cmdBild[0], Qt::Key_Space);
-        QCOMPARE(game->partie.KlickKarteNr, 1);
-        QTest::keyClick(game->cmdBild[0], Qt::Key_Tab);
-        QCOMPARE(game->focusWidget(), game->cmdBild[1]);
-        QTest::keyClick(game->cmdBild[1], Qt::Key_Space);
+        key(*game, Qt::Key_Right);
+        QCOMPARE(focusedCard(*game), firstLeft({2, 3}));
+        game->cmdBild[0]->setFocus();
+        key(*game, Qt::Key_Down);
+        QCOMPARE(focusedCard(*game), firstLeft({8, 12}));
+        // Tab keeps the index order and skips the holes as well.
+        game->cmdBild[0]->setFocus();
+        key(*game, Qt::Key_Tab);
+        QCOMPARE(focusedCard(*game), firstLeft({2, 3, 5, 6}));
+    }
+
+    void theBlockIgnoresInputAndKeepsTheLook()
+    {
+        test::ScriptedWorld world;
+        world.random.draws = {0.3f, 0.9f, 0.1f, 0.6f, 0.45f};
+        auto game = newGame(world, 4);
+        game->tmrLadeBilder_Timer();
+        game->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(game.get()));
+        const int partner0 = partnerOf(*game, 0);
+        const int other = partner0 == 1 ? 2 : 1;
+        const int bystander = partner0 == 3 ? 5 : 3;
+        click(*game, 0);
+        click(*game, other); // a mismatch: the board is blocked for the judging
+        QVERIFY(game->tmrKlick->isActive());
+        QCOMPARE(focusedCard(*game), other);
+        const QImage during = game->frmSpiel->grab().toImage();
+        const QImage box0 = game->imgKarteOffen[0]->grab().toImage();
+
+        QTest::mousePress(game->cmdBild[bystander], Qt::LeftButton);
+        QCOMPARE(game->frmSpiel->grab().toImage(), during); // not even pressed down
+        QTest::mouseRelease(game->cmdBild[bystander], Qt::LeftButton);
+        click(*game, partner0);
+        key(*game, Qt::Key_Space);
+        key(*game, Qt::Key_Return);
+        game->cmdBild[bystander]->click(); // as a screen reader's "press" does
+        QCOMPARE(game->partie.KlickKarteNr, 0);
         QCOMPARE(game->partie.Versuche, 1);
-        QCOMPARE(game->cmdBild[5]->accessibleName(), cardTooltip(5));
+        QCOMPARE(game->imgKarteOffen[0]->grab().toImage(), box0);
+        QCOMPARE(focusedCard(*game), other);
+        QCOMPARE(game->frmSpiel->grab().toImage(), during);
+
+        game->tmrKlick_Timer();
+        // The cards looked during the block just as they look in play.
+        QCOMPARE(game->frmSpiel->grab().toImage(), during);
+        click(*game, bystander);
+        QCOMPARE(game->partie.KartenNr1, bystander);
+    }
+
+    void aScreenReaderHearsTheCardAndItsPicture()
+    {
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        game->tmrLadeBilder_Timer();
+        auto heard = [&](int card, QAccessible::Text what) {
+            return QAccessible::queryAccessibleInterface(game->cmdBild[card])->text(what);
+        };
+        QCOMPARE(heard(5, QAccessible::Name), cardTooltip(5));
+        const QString shut = heard(5, QAccessible::Description); // the tooltip, as Qt gives it
+        QVERIFY(!shut.contains(QStringLiteral("Aufgedeckt")));
+        const int other = partnerOf(*game, 5) == 6 ? 7 : 6;
+        click(*game, 5);
+        QCOMPARE(heard(5, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
+        click(*game, other);
+        QCOMPARE(heard(other, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
+        game->tmrKlick_Timer(); // turned back
+        QCOMPARE(heard(5, QAccessible::Description), shut);
+        QCOMPARE(heard(other, QAccessible::Description), cardTooltip(other));
+        QCOMPARE(heard(other, QAccessible::Name), cardTooltip(other));
+    }
+
+    void theGameScreensTimersArePrecise()
+    {
+        // A coarse timer fires up to 5 % early or late: the deal would wander around 1 s and
+        // the clock label would skip or repeat a second.
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        game->tmrLadeBilder_Timer();
+        // The screen's own timers (helpers of the picture loading may bring short-lived ones
+        // of their own, whose slack does not matter).
+        const QList<QTimer*> timers = game->findChildren<QTimer*>(QRegularExpression("^tmr"));
+        QCOMPARE(timers.size(), 3);
+        for (const QTimer* t : timers)
+            QCOMPARE(t->timerType(), Qt::PreciseTimer);
     }
 
     void screenshot()
