@@ -1,0 +1,224 @@
+// The picture subsystem on files found in the wild: which are taken into a game, which can
+// be shown, what the cost model says before any decoding, and how a shown picture comes
+// out (upright, at the exact drawn size, never from memory the file did not fill).
+
+#include <QtTest>
+
+#include "pictures/CostModel.h"
+#include "pictures/Fit.h"
+#include "pictures/PictureDecoder.h"
+#include "pictures/PictureHeader.h"
+#include "tests/HostilePictures.h"
+#include "tests/TestPictures.h"
+
+using namespace tavik;
+using namespace tavik::test;
+
+namespace {
+
+// "file:<name>" is a committed file; anything else is made on the spot.
+QByteArray bytesOf(const QString& kind)
+{
+    if (kind.startsWith("file:")) {
+        QFile file(hostileDataFolder() + "/" + kind.mid(5));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    if (kind == "jpeg")
+        return jpegWithOrientation(hostileReference(), 1);
+    if (kind == "bmp") {
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        hostileReference().save(&buffer, "BMP");
+        return data;
+    }
+    return hostilePicture(kind);
+}
+
+QString verdictOf(const QByteArray& bytes)
+{
+    const std::optional<PictureHeader> header = inspectPicture(bytes);
+    if (!header)
+        return "no header";
+    const QSize largest = fitInto(header->upright(), QSize(kLargestDrawnSide, kLargestDrawnSide));
+    return withinBudget(predictDecodeCost(*header, bytes.size(), largest)) ? "within" : "over";
+}
+
+bool reddish(QRgb c)
+{
+    return qRed(c) > 200 && qBlue(c) < 60;
+}
+bool bluish(QRgb c)
+{
+    return qBlue(c) > 200 && qRed(c) < 60;
+}
+
+} // namespace
+
+class TestPictures : public QObject {
+    Q_OBJECT
+private slots:
+    void filesFromTheWild_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("verdict"); // the header and cost model, before decoding
+        QTest::addColumn<bool>("taken");      // into a game
+        QTest::addColumn<bool>("shown");      // decoded into a box
+        // Refused by the cost model before any decoding.
+        QTest::newRow("arithmetic progressive CMYK 4096x4096, 45 scans, under 1 KB")
+            << "file:arith-progressive-cmyk.jpg" << "a.jpg" << "over" << false << false;
+        // Begins like a JPEG, ends after 16 bytes.
+        QTest::newRow("16 bytes that begin like a JPEG") << "jpeg-16-bytes" << "a.jpg" << "no header" << false << false;
+        QTest::newRow("lossless JPEG frame") << "jpeg-lossless" << "a.jpg" << "no header" << false << false;
+        // Named like a bitmap, but another format by its bytes.
+        QTest::newRow("GIF named .bmp, huge logical screen") << "gif-huge-screen" << "a.bmp" << "no header" << false
+                                                              << false;
+        QTest::newRow("interlaced 16384x1024 PNG named .bmp") << "png-interlaced-16384x1024" << "a.bmp"
+                                                               << "no header" << false << false;
+        QTest::newRow("PPM declaring 16384x1024, no data") << "ppm-no-data" << "a.bmp" << "no header" << false << false;
+        QTest::newRow("PBM declaring 16384x1024, no data") << "pbm-no-data" << "a.bmp" << "no header" << false << false;
+        // Bitmaps whose header cannot be right.
+        QTest::newRow("BMP with all-ones bit masks") << "bmp-all-ones-masks" << "a.bmp" << "no header" << false << false;
+        QTest::newRow("BMP palette count 0x7fffffff") << "bmp-palette-7fffffff" << "a.bmp" << "no header" << false
+                                                       << false;
+        // Bitmaps shorter than their header says, or leaving pixels unset.
+        QTest::newRow("truncated BMP, bit fields") << "bmp-bitfields-truncated" << "a.bmp" << "no header" << false
+                                                   << false;
+        QTest::newRow("truncated BMP, RLE8") << "bmp-rle8-truncated" << "a.bmp" << "no header" << false << false;
+        QTest::newRow("truncated BMP, RLE4") << "bmp-rle4-truncated" << "a.bmp" << "no header" << false << false;
+        QTest::newRow("truncated BMP, OS/2 12-byte header") << "bmp-os2-truncated" << "a.bmp" << "no header" << false
+                                                            << false;
+        QTest::newRow("RLE8 BMP jumping over pixels") << "bmp-rle8-jump" << "a.bmp" << "no header" << false << false;
+        // Valid bitmaps of every kind, the top-down one included.
+        QTest::newRow("top-down BMP, negative height") << "bmp-top-down" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, bit fields 5-6-5") << "bmp-bitfields" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, RLE8") << "bmp-rle8" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, RLE4") << "bmp-rle4" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, OS/2 12-byte header") << "bmp-os2" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP as Qt writes it") << "bmp" << "a.bmp" << "within" << true << true;
+        // The byte limit of the name holds whatever the content.
+        QTest::newRow("6.4 MB JPEG") << "jpeg-6.4MB" << "a.jpg" << "over" << false << false;
+        QTest::newRow("JPEG") << "jpeg" << "a.jpg" << "within" << true << true;
+        QTest::newRow("JPEG named .bmp") << "jpeg" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP named .jpg") << "bmp" << "a.jpg" << "within" << true << true;
+        QTest::newRow("JPEG named .png") << "jpeg" << "a.png" << "within" << false << false;
+    }
+    void filesFromTheWild()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, verdict);
+        QFETCH(bool, taken);
+        QFETCH(bool, shown);
+        const QByteArray bytes = bytesOf(kind);
+        QVERIFY(!bytes.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QVERIFY(writeBytes(path, bytes));
+
+        QCOMPARE(verdictOf(bytes), verdict);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(acceptableForGame(path), taken);
+        const Decoded d = decodeFitted(path, QSize(169, 169), 1.0);
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(!d.image.isNull(), shown);
+        if (!shown)
+            return;
+        // Every shown picture is the reference: red above, blue below, fitted 169 x 84.
+        QCOMPARE(d.fitted, QSize(169, 84));
+        QCOMPARE(d.image.size(), QSize(169, 84));
+        QVERIFY(reddish(d.image.pixel(84, 10)));
+        QVERIFY(bluish(d.image.pixel(84, 74)));
+    }
+
+    // A file collected while small and swapped for a large one before it is shown.
+    void aFileSwappedAfterTheCollectionIsNotDecoded()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.jpg");
+        QVERIFY(writeBytes(path, bytesOf("jpeg")));
+        QVERIFY(acceptableForGame(path));
+        QVERIFY(writeBytes(path, hostilePicture("jpeg-6.4MB")));
+        QElapsedTimer clock;
+        clock.start();
+        const Decoded d = decodeFitted(path, QSize(169, 169), 2.0);
+        QVERIFY(d.image.isNull());
+        QVERIFY(!d.fitted.isValid());
+        QVERIFY(clock.elapsed() < 100);
+    }
+
+    void exifOrientation_data()
+    {
+        QTest::addColumn<int>("orientation");
+        for (int o = 1; o <= 8; ++o)
+            QTest::addRow("orientation %d", o) << o;
+    }
+    // A portrait photo stored on its side: measured, fitted and shown upright.
+    void exifOrientation()
+    {
+        QFETCH(int, orientation);
+        QImage portrait(40, 60, QImage::Format_RGB32);
+        portrait.fill(Qt::blue);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                portrait.setPixel(x, y, qRgb(255, 0, 0));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("photo.jpg");
+        QVERIFY(writeBytes(path, jpegWithOrientation(portrait, orientation)));
+        QCOMPARE(uprightSize(path), std::optional<QSize>(QSize(40, 60)));
+        QVERIFY(acceptableForGame(path));
+        for (qreal dpr : {1.0, 2.0}) {
+            const Decoded d = decodeFitted(path, QSize(169, 169), dpr);
+            QCOMPARE(d.fitted, QSize(112, 169));
+            QCOMPARE(d.image.size(), QSize(qRound(112 * dpr), qRound(169 * dpr)));
+            QCOMPARE(d.image.devicePixelRatio(), dpr);
+            const int w = d.image.width(), h = d.image.height();
+            QVERIFY(reddish(d.image.pixel(w / 2, h / 8)));
+            QVERIFY(bluish(d.image.pixel(w / 2, h - h / 8)));
+            QVERIFY(reddish(d.image.pixel(w / 8, h / 8)) && reddish(d.image.pixel(w - w / 8, h / 8)));
+        }
+    }
+
+    // A picture drawn at its own size at the device pixel ratio is decoded once, not blurred:
+    // one-pixel stripes stay pure black and white.
+    void aPictureAtItsDrawnSizeKeepsEveryPixel()
+    {
+        QImage stripes(338, 338, QImage::Format_RGB32);
+        for (int y = 0; y < 338; ++y)
+            for (int x = 0; x < 338; ++x)
+                stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("stripes.bmp");
+        QVERIFY(stripes.save(path, "BMP"));
+        const Decoded d = decodeFitted(path, QSize(169, 169), 2.0);
+        QCOMPARE(d.fitted, QSize(169, 169));
+        QCOMPARE(d.image.size(), QSize(338, 338));
+        QCOMPARE(d.image.devicePixelRatio(), 2.0);
+        stripes.setDevicePixelRatio(2.0);
+        QCOMPARE(d.image.convertToFormat(QImage::Format_RGB32), stripes);
+    }
+
+    void fit_data()
+    {
+        QTest::addColumn<QSize>("natural");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QSize>("fitted");
+        QTest::newRow("wide into a square") << QSize(300, 200) << QSize(169, 169) << QSize(169, 112);
+        QTest::newRow("tall into a square") << QSize(200, 300) << QSize(169, 169) << QSize(112, 169);
+        QTest::newRow("too wide to have a height") << QSize(2000, 10) << QSize(169, 169) << QSize(169, 0);
+        QTest::newRow("square into a wide area") << QSize(50, 50) << QSize(200, 100) << QSize(100, 100);
+        QTest::newRow("wide into a wide area") << QSize(400, 100) << QSize(200, 100) << QSize(200, 50);
+    }
+    void fit()
+    {
+        QFETCH(QSize, natural);
+        QFETCH(QSize, area);
+        QFETCH(QSize, fitted);
+        QCOMPARE(fitInto(natural, area), fitted);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPictures)
+#include "tst_pictures.moc"
