@@ -200,6 +200,20 @@ private slots:
         QCOMPARE(d.image.convertToFormat(QImage::Format_RGB32), stripes);
     }
 
+    // The standard pictures fill any board and stay sharp on a screen at twice the density.
+    void standardPicturesAreTakenAndSharpAtTwice()
+    {
+        const QDir folder(QStringLiteral(TAVIK_TEST_DATA "/../../resources/pictures"));
+        const QStringList names = folder.entryList({"*.jpg"}, QDir::Files, QDir::Name);
+        QCOMPARE(names.size(), 50);
+        for (const QString& name : names) {
+            const QString path = folder.filePath(name);
+            QVERIFY2(acceptableForGame(path), qPrintable(name));
+            const std::optional<QSize> size = uprightSize(path);
+            QVERIFY(size && size->width() >= 2 * 169 && size->height() >= 2 * 169);
+        }
+    }
+
     void fit_data()
     {
         QTest::addColumn<QSize>("natural");

@@ -3,13 +3,18 @@
 //   picture_cost make <folder>        writes the calibration set and the committed hostile
 //                                     file tests/data/pictures/arith-progressive-cmyk.jpg
 //   picture_cost measure <files...>   one line per file: predicted and measured CPU and memory
+//   picture_cost raw <files...>       the same decode without the model's guard
+//   picture_cost time <files...>      median wall time into the 169-pixel box at 1 and 2
+//   picture_cost reject <folder> <n>  time per file to turn away files that are no pictures
 // Each file is measured in a child process of its own, so its peak memory is its own.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdio>
 #include <jpeglib.h>
 #include <sys/resource.h>
@@ -250,6 +255,51 @@ void measureRaw(const QString& path, QSize device)
     ::waitpid(child, nullptr, 0);
 }
 
+// Median wall time of decodeFitted into the 169-pixel box at 1 and 2 device pixels per pixel.
+void timeDecodes(const QString& path)
+{
+    for (qreal dpr : {1.0, 2.0}) {
+        std::vector<double> ms;
+        QElapsedTimer clock;
+        bool shown = true;
+        for (int i = 0; i < 41; ++i) {
+            clock.start();
+            const tavik::Decoded d = tavik::decodeFitted(path, QSize(169, 169), dpr);
+            ms.push_back(clock.nsecsElapsed() / 1e6);
+            shown = !d.image.isNull();
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-40s dpr %.0f: median %.3f ms wall (min %.3f), %s\n", qPrintable(path.section('/', -1)), dpr,
+                    ms[ms.size() / 2], ms.front(), shown ? "shown" : "refused");
+    }
+}
+
+// How fast files that are no pictures are turned away: `count` 16-byte files that begin like
+// a JPEG, and as many text files named .jpg.
+void timeRejections(const QString& folder, int count)
+{
+    const QByteArray jpegStart("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00", 16);
+    for (const char* kind : {"jpeg-start", "text"}) {
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            const QString path = QStringLiteral("%1/%2-%3.jpg").arg(folder, QLatin1String(kind)).arg(i);
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(kind[0] == 'j' ? jpegStart : QByteArray("just some words, no picture at all\n"));
+            paths << path;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        int taken = 0;
+        for (const QString& path : paths)
+            taken += tavik::acceptableForGame(path) ? 1 : 0;
+        const double us = clock.nsecsElapsed() / 1e3 / count;
+        std::printf("%-10s %d files: %.2f us per file on one thread, %d taken\n", kind, count, us, taken);
+        for (const QString& path : paths)
+            QFile::remove(path);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -258,6 +308,15 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == "make")
         return make(args[2]);
+    if (args.size() >= 3 && args[1] == "time") {
+        for (const QString& path : args.mid(2))
+            timeDecodes(path);
+        return 0;
+    }
+    if (args.size() >= 4 && args[1] == "reject") {
+        timeRejections(args[2], args[3].toInt());
+        return 0;
+    }
     if (args.size() >= 3 && (args[1] == "measure" || args[1] == "raw")) {
         for (const QString& path : args.mid(2)) {
             if (args[1] == "raw")
@@ -268,6 +327,6 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: picture_cost make <folder> | measure <files...> | raw <files...>\n");
+    std::fprintf(stderr, "usage: picture_cost make <folder> | measure|raw|time <files...> | reject <folder> <count>\n");
     return 2;
 }
