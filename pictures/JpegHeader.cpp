@@ -87,6 +87,7 @@ std::optional<PictureHeader> inspectJpeg(QByteArrayView bytes)
     h.format = PictureFormat::Jpeg;
     QList<Component> components;
     bool frameSeen = false;
+    bool ended = false;
     while (r.has(2)) {
         if (r.byteAt(r.pos) != 0xFF)
             return std::nullopt;
@@ -96,8 +97,10 @@ std::optional<PictureHeader> inspectJpeg(QByteArrayView bytes)
             continue;
         }
         r.pos += 2;
-        if (marker == 0xD9) // end of image
+        if (marker == 0xD9) { // end of image
+            ended = true;
             break;
+        }
         if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
             continue;
         if (marker == 0xD8 || !r.has(2))
@@ -168,7 +171,8 @@ std::optional<PictureHeader> inspectJpeg(QByteArrayView bytes)
         }
         r.pos = segmentEnd;
     }
-    if (!frameSeen || h.scans == 0)
+    // A file cut short would be decoded with its missing part filled in grey: refused.
+    if (!frameSeen || h.scans == 0 || !ended)
         return std::nullopt;
     return h;
 }

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QTransform>
 
 #include <cmath>
 
@@ -51,6 +52,22 @@ bool affordable(const Inspected& in, QSize device, const QString& path)
     return false;
 }
 
+// Turns a decoded picture as its EXIF orientation says. Done here rather than by the reader,
+// so that the turn is the one the header inspection found and measured.
+QImage upright(QImage image, int orientation)
+{
+    switch (orientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.transformed(QTransform().rotate(90)).mirrored(true, false);  // transpose
+    case 6: return image.transformed(QTransform().rotate(90));
+    case 7: return image.transformed(QTransform().rotate(-90)).mirrored(true, false); // transverse
+    case 8: return image.transformed(QTransform().rotate(-90));
+    default: return image;
+    }
+}
+
 // Decodes the checked bytes straight to `device` (the upright size): the JPEG decoder
 // scales while it decodes; a bitmap is read whole and scaled once, smoothly. Null when the
 // decoder fails.
@@ -63,16 +80,14 @@ QImage decodeBytes(const Inspected& in, QSize device)
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     reader.setAllocationLimit(int(kBudgetBytes / (1024 * 1024))); // a second fence behind the cost model
-    reader.setAutoTransform(true);
-    // The reader scales before it turns the picture upright.
+    reader.setAutoTransform(false);
     const bool quarterTurn = in.header.upright() != in.header.stored;
-    reader.setScaledSize(quarterTurn ? device.transposed() : device);
+    const QSize stored = quarterTurn ? device.transposed() : device;
+    reader.setScaledSize(stored);
     QImage image;
-    if (!reader.read(&image) || image.isNull())
+    if (!reader.read(&image) || image.size() != stored)
         return {};
-    if (image.size() != device) // the reader saw another orientation than the header did
-        image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return upright(std::move(image), in.header.orientation);
 }
 
 QSize deviceSize(QSize fitted, qreal dpr)

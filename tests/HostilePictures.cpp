@@ -154,6 +154,9 @@ QByteArray bitmap(const QString& kind)
     } else if (kind.startsWith("bmp-os2")) {
         b.headerSize = 12;
         b.pixels = rows(24, false);
+    } else if (kind == "bmp-v5") {
+        b.headerSize = 124;
+        b.pixels = rows(24, false);
     } else if (kind == "bmp-top-down") {
         b.height = -kH;
         b.pixels = rows(24, true);
@@ -272,6 +275,10 @@ QByteArray hostilePicture(const QString& kind)
         return "P4\n16384 1024\n";
     if (kind == "jpeg-16-bytes")
         return QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00", 16);
+    if (kind == "jpeg-truncated") {
+        const QByteArray jpeg = encode(hostileReference(), "JPG");
+        return jpeg.left(jpeg.size() - 200);
+    }
     if (kind == "jpeg-lossless") {
         QByteArray jpeg = jpegClaiming(QSize(64, 32));
         const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));

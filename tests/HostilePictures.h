@@ -14,9 +14,9 @@ namespace tavik::test {
 // The bytes of a hostile or contrasting picture of `kind`; empty for an unknown kind.
 //   gif-huge-screen, png-interlaced-16384x1024, ppm-no-data, pbm-no-data,
 //   bmp-all-ones-masks, bmp-palette-7fffffff, bmp-rle8-jump,
-//   bmp-bitfields, bmp-rle8, bmp-rle4, bmp-os2, bmp-top-down (each valid),
+//   bmp-bitfields, bmp-rle8, bmp-rle4, bmp-os2, bmp-v5, bmp-top-down (each valid),
 //   bmp-bitfields-truncated, bmp-rle8-truncated, bmp-rle4-truncated, bmp-os2-truncated,
-//   jpeg-16-bytes, jpeg-lossless, jpeg-6.4MB
+//   jpeg-16-bytes, jpeg-truncated, jpeg-lossless, jpeg-6.4MB
 QByteArray hostilePicture(const QString& kind);
 
 // The valid bitmaps above show this picture: the top half red, the bottom half blue, 64 x 32.

@@ -70,6 +70,7 @@ private slots:
             << "file:arith-progressive-cmyk.jpg" << "a.jpg" << "over" << false << false;
         // Begins like a JPEG, ends after 16 bytes.
         QTest::newRow("16 bytes that begin like a JPEG") << "jpeg-16-bytes" << "a.jpg" << "no header" << false << false;
+        QTest::newRow("JPEG cut in its scan data") << "jpeg-truncated" << "a.jpg" << "no header" << false << false;
         QTest::newRow("lossless JPEG frame") << "jpeg-lossless" << "a.jpg" << "no header" << false << false;
         // Named like a bitmap, but another format by its bytes.
         QTest::newRow("GIF named .bmp, huge logical screen") << "gif-huge-screen" << "a.bmp" << "no header" << false
@@ -96,6 +97,7 @@ private slots:
         QTest::newRow("BMP, RLE8") << "bmp-rle8" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP, RLE4") << "bmp-rle4" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP, OS/2 12-byte header") << "bmp-os2" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, 124-byte header") << "bmp-v5" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP as Qt writes it") << "bmp" << "a.bmp" << "within" << true << true;
         // The byte limit of the name holds whatever the content.
         QTest::newRow("6.4 MB JPEG") << "jpeg-6.4MB" << "a.jpg" << "over" << false << false;
