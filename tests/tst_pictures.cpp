@@ -216,6 +216,38 @@ private slots:
         }
     }
 
+    // Damaged copies of valid files of each kind: whatever the header inspection lets through
+    // decodes to exactly the size asked for, and nothing reads outside the file's bytes (the
+    // sanitizer build watches that).
+    void damagedFilesNeverCrashTheDecoder()
+    {
+        QTemporaryDir dir;
+        quint32 seed = 2026;
+        auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+        int inspected = 0;
+        for (const QString kind : {"jpeg", "bmp", "bmp-rle8", "bmp-rle4", "bmp-os2", "bmp-bitfields"}) {
+            const QByteArray good = bytesOf(kind);
+            const QString path = dir.filePath(kind == "jpeg" ? "a.jpg" : "a.bmp");
+            for (int round = 0; round < 150; ++round) {
+                QByteArray bytes = good;
+                const int changes = 1 + int(next() % 4);
+                for (int c = 0; c < changes; ++c) {
+                    // Mostly the header, where a change matters most.
+                    const int at = int(next() % quint32(next() % 2 ? std::min<qsizetype>(80, bytes.size()) : bytes.size()));
+                    bytes[at] = char(next() >> 24);
+                }
+                if (next() % 5 == 0)
+                    bytes.truncate(qsizetype(next() % quint32(bytes.size())));
+                QVERIFY(writeBytes(path, bytes));
+                const bool sane = inspectPicture(bytes).has_value();
+                inspected += sane ? 1 : 0;
+                const QImage image = decodeExactly(path, QSize(20, 10));
+                QVERIFY(image.isNull() || (sane && image.size() == QSize(20, 10)));
+            }
+        }
+        QVERIFY(inspected > 0); // some damage leaves a readable picture
+    }
+
     void fit_data()
     {
         QTest::addColumn<QSize>("natural");
