@@ -157,7 +157,7 @@ QByteArray bitmap(const QString& kind)
     } else if (kind == "bmp-v5") {
         b.headerSize = 124;
         b.pixels = rows(24, false);
-    } else if (kind == "bmp-top-down") {
+    } else if (kind == "bmp-top-down" || kind == "bmp-top-down-short-by-one") {
         b.height = -kH;
         b.pixels = rows(24, true);
     } else if (kind == "bmp-palette-7fffffff") {
@@ -171,6 +171,8 @@ QByteArray bitmap(const QString& kind)
     QByteArray bytes = assemble(b);
     if (kind.endsWith("-truncated"))
         bytes.chop(b.pixels.size() / 2);
+    if (kind.endsWith("-short-by-one"))
+        bytes.chop(1);
     return bytes;
 }
 

@@ -16,6 +16,7 @@ namespace tavik::test {
 //   bmp-all-ones-masks, bmp-palette-7fffffff, bmp-rle8-jump,
 //   bmp-bitfields, bmp-rle8, bmp-rle4, bmp-os2, bmp-v5, bmp-top-down (each valid),
 //   bmp-bitfields-truncated, bmp-rle8-truncated, bmp-rle4-truncated, bmp-os2-truncated,
+//   bmp-top-down-short-by-one,
 //   jpeg-16-bytes, jpeg-truncated, jpeg-lossless, jpeg-6.4MB
 QByteArray hostilePicture(const QString& kind);
 

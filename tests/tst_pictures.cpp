@@ -11,6 +11,8 @@
 #include "tests/HostilePictures.h"
 #include "tests/TestPictures.h"
 
+Q_DECLARE_METATYPE(tavik::PictureHeader)
+
 using namespace tavik;
 using namespace tavik::test;
 
@@ -58,6 +60,12 @@ bool bluish(QRgb c)
 class TestPictures : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The damaged files make the JPEG decoder complain at length; the complaints are expected.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
+    }
+
     void filesFromTheWild_data()
     {
         QTest::addColumn<QString>("kind");
@@ -90,6 +98,8 @@ private slots:
         QTest::newRow("truncated BMP, RLE4") << "bmp-rle4-truncated" << "a.bmp" << "no header" << false << false;
         QTest::newRow("truncated BMP, OS/2 12-byte header") << "bmp-os2-truncated" << "a.bmp" << "no header" << false
                                                             << false;
+        QTest::newRow("top-down BMP one byte short") << "bmp-top-down-short-by-one" << "a.bmp" << "no header" << false
+                                                     << false;
         QTest::newRow("RLE8 BMP jumping over pixels") << "bmp-rle8-jump" << "a.bmp" << "no header" << false << false;
         // Valid bitmaps of every kind, the top-down one included.
         QTest::newRow("top-down BMP, negative height") << "bmp-top-down" << "a.bmp" << "within" << true << true;
@@ -133,6 +143,59 @@ private slots:
         QCOMPARE(d.image.size(), QSize(169, 84));
         QVERIFY(reddish(d.image.pixel(84, 10)));
         QVERIFY(bluish(d.image.pixel(84, 74)));
+    }
+
+    // The cost model alone, on headers as the inspection would report them: each row is
+    // over the budget in processor time, in memory, in both or in neither.
+    void costModel_data()
+    {
+        QTest::addColumn<PictureHeader>("header");
+        QTest::addColumn<qint64>("fileBytes");
+        QTest::addColumn<bool>("cpuOver");
+        QTest::addColumn<bool>("memoryOver");
+        auto jpeg = [](int side, int components, bool progressive, bool arithmetic, int scans, qint64 blockScans) {
+            PictureHeader h;
+            h.stored = QSize(side, side);
+            h.components = components;
+            h.progressive = progressive;
+            h.arithmetic = arithmetic;
+            h.scans = scans;
+            h.blocks = qint64(side / 8) * (side / 8) * components;
+            h.blockScans = blockScans < 0 ? h.blocks : blockScans;
+            return h;
+        };
+        auto bitmap = [](int side, int bits) {
+            PictureHeader h;
+            h.format = PictureFormat::Bmp;
+            h.stored = QSize(side, side);
+            h.bitsPerPixel = bits;
+            return h;
+        };
+        const qint64 cmyk4096 = 4ll * 512 * 512;
+        QTest::newRow("arithmetic progressive CMYK 4096, 45 scans")
+            << jpeg(4096, 4, true, true, 45, cmyk4096 * 12) << qint64(1471) << true << true;
+        QTest::newRow("Huffman progressive CMYK 4096, 5 scans: all coefficients held")
+            << jpeg(4096, 4, true, false, 5, cmyk4096 * 2) << qint64(20000) << false << true;
+        QTest::newRow("arithmetic sequential CMYK 16384, one scan")
+            << jpeg(16384, 4, false, true, 1, -1) << qint64(5000) << true << false;
+        QTest::newRow("baseline colour 4096, one scan") << jpeg(4096, 3, false, false, 1, -1) << qint64(70000) << false
+                                                         << false;
+        QTest::newRow("ordinary photo 1024, progressive") << jpeg(1024, 3, true, false, 10, -1) << qint64(70000)
+                                                           << false << false;
+        QTest::newRow("8-bit bitmap 2800") << bitmap(2800, 8) << qint64(70000) << false << false;
+        QTest::newRow("8-bit bitmap 4000") << bitmap(4000, 8) << qint64(140000) << false << true;
+        QTest::newRow("8-bit bitmap 16000") << bitmap(16000, 8) << qint64(700000) << true << true;
+    }
+    void costModel()
+    {
+        QFETCH(PictureHeader, header);
+        QFETCH(qint64, fileBytes);
+        QFETCH(bool, cpuOver);
+        QFETCH(bool, memoryOver);
+        const DecodeCost cost = predictDecodeCost(header, fileBytes, QSize(338, 338));
+        QCOMPARE(cost.cpuMs > kBudgetCpuMs, cpuOver);
+        QCOMPARE(cost.bytes > kBudgetBytes, memoryOver);
+        QCOMPARE(withinBudget(cost), !cpuOver && !memoryOver);
     }
 
     // A file collected while small and swapped for a large one before it is shown.
