@@ -97,6 +97,10 @@ QByteArray rows(int bits, bool topDown)
             if (bits == 24) {
                 row[3 * x] = char(red ? 0 : 255);
                 row[3 * x + 2] = char(red ? 255 : 0);
+            } else if (bits == 8) {
+                row[x] = char(indexAt(x, y));
+            } else if (bits == 32) {
+                qToLittleEndian<quint32>(red ? 0x00FF0000u : 0x000000FFu, row.data() + 4 * x);
             } else if (bits == 16) { // 5-6-5
                 const quint16 v = red ? 0xF800 : 0x001F;
                 qToLittleEndian<quint16>(v, row.data() + 2 * x);
@@ -108,15 +112,19 @@ QByteArray rows(int bits, bool topDown)
 }
 
 // Run-length data: one run per half row of 32 pixels, an end of line after each row, an
-// end of bitmap after the last; `jump` puts a jump over pixels into the first row.
-QByteArray runLength(bool fourBit, bool jump)
+// end of bitmap after the last; `jump` puts a jump over pixels into the first row, and
+// `shortRow` ends the first row after half its pixels.
+QByteArray runLength(bool fourBit, bool jump, bool shortRow = false)
 {
     QByteArray out;
     for (int r = 0; r < kH; ++r) {
         const int y = kH - 1 - r;
         const int idx = indexAt(0, y);
         const char value = char(fourBit ? (idx << 4 | idx) : idx);
-        if (jump && r == 0) {
+        if (shortRow && r == 0) {
+            out += char(32);
+            out += value;
+        } else if (jump && r == 0) {
             out += QByteArray("\x00\x02\x20\x00", 4); // skip 32 pixels to the right
             out += char(32);
             out += value;
@@ -135,7 +143,12 @@ QByteArray runLength(bool fourBit, bool jump)
 QByteArray bitmap(const QString& kind)
 {
     Bmp b;
-    if (kind.startsWith("bmp-bitfields") || kind == "bmp-all-ones-masks") {
+    if (kind == "bmp-all-ones-masks-32") {
+        b.bits = 32;
+        b.compression = 3;
+        b.masks = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+        b.pixels = rows(32, false);
+    } else if (kind.startsWith("bmp-bitfields") || kind == "bmp-all-ones-masks") {
         b.bits = 16;
         b.compression = 3;
         b.masks = kind == "bmp-all-ones-masks" ? QList<quint32>{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}
@@ -145,12 +158,17 @@ QByteArray bitmap(const QString& kind)
         b.bits = 8;
         b.compression = 1;
         b.palette = palette(256, false);
-        b.pixels = runLength(false, kind == "bmp-rle8-jump");
+        b.pixels = runLength(false, kind == "bmp-rle8-jump", kind == "bmp-rle8-short-row");
     } else if (kind.startsWith("bmp-rle4")) {
         b.bits = 4;
         b.compression = 2;
         b.palette = palette(16, false);
         b.pixels = runLength(true, false);
+    } else if (kind == "bmp-os2-8bit") {
+        b.headerSize = 12;
+        b.bits = 8;
+        b.palette = palette(256, true);
+        b.pixels = rows(8, false);
     } else if (kind.startsWith("bmp-os2")) {
         b.headerSize = 12;
         b.pixels = rows(24, false);

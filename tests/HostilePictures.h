@@ -13,7 +13,8 @@ namespace tavik::test {
 
 // The bytes of a hostile or contrasting picture of `kind`; empty for an unknown kind.
 //   gif-huge-screen, png-interlaced-16384x1024, ppm-no-data, pbm-no-data,
-//   bmp-all-ones-masks, bmp-palette-7fffffff, bmp-rle8-jump,
+//   bmp-all-ones-masks (16-bit), bmp-all-ones-masks-32, bmp-palette-7fffffff, bmp-rle8-jump,
+//   bmp-rle8-short-row, bmp-os2-8bit (valid),
 //   bmp-bitfields, bmp-rle8, bmp-rle4, bmp-os2, bmp-v5, bmp-top-down (each valid),
 //   bmp-bitfields-truncated, bmp-rle8-truncated, bmp-rle4-truncated, bmp-os2-truncated,
 //   bmp-top-down-short-by-one,

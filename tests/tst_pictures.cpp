@@ -88,7 +88,10 @@ private slots:
         QTest::newRow("PPM declaring 16384x1024, no data") << "ppm-no-data" << "a.bmp" << "no header" << false << false;
         QTest::newRow("PBM declaring 16384x1024, no data") << "pbm-no-data" << "a.bmp" << "no header" << false << false;
         // Bitmaps whose header cannot be right.
-        QTest::newRow("BMP with all-ones bit masks") << "bmp-all-ones-masks" << "a.bmp" << "no header" << false << false;
+        QTest::newRow("BMP with all-ones bit masks, 16-bit") << "bmp-all-ones-masks" << "a.bmp" << "no header" << false
+                                                              << false;
+        QTest::newRow("BMP with all-ones bit masks, 32-bit") << "bmp-all-ones-masks-32" << "a.bmp" << "no header"
+                                                              << false << false;
         QTest::newRow("BMP palette count 0x7fffffff") << "bmp-palette-7fffffff" << "a.bmp" << "no header" << false
                                                        << false;
         // Bitmaps shorter than their header says, or leaving pixels unset.
@@ -100,6 +103,8 @@ private slots:
                                                             << false;
         QTest::newRow("top-down BMP one byte short") << "bmp-top-down-short-by-one" << "a.bmp" << "no header" << false
                                                      << false;
+        QTest::newRow("RLE8 BMP ending a row early") << "bmp-rle8-short-row" << "a.bmp" << "no header" << false
+                                                     << false;
         QTest::newRow("RLE8 BMP jumping over pixels") << "bmp-rle8-jump" << "a.bmp" << "no header" << false << false;
         // Valid bitmaps of every kind, the top-down one included.
         QTest::newRow("top-down BMP, negative height") << "bmp-top-down" << "a.bmp" << "within" << true << true;
@@ -107,6 +112,8 @@ private slots:
         QTest::newRow("BMP, RLE8") << "bmp-rle8" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP, RLE4") << "bmp-rle4" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP, OS/2 12-byte header") << "bmp-os2" << "a.bmp" << "within" << true << true;
+        QTest::newRow("BMP, OS/2 12-byte header, 8-bit palette") << "bmp-os2-8bit" << "a.bmp" << "within" << true
+                                                                  << true;
         QTest::newRow("BMP, 124-byte header") << "bmp-v5" << "a.bmp" << "within" << true << true;
         QTest::newRow("BMP as Qt writes it") << "bmp" << "a.bmp" << "within" << true << true;
         // The byte limit of the name holds whatever the content.
