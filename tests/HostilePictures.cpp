@@ -297,7 +297,7 @@ QByteArray hostilePicture(const QString& kind)
         return QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00", 16);
     if (kind == "jpeg-truncated") {
         const QByteArray jpeg = encode(hostileReference(), "JPG");
-        return jpeg.left(jpeg.size() - 200);
+        return jpeg.left(jpeg.size() - 8); // the end marker and the last bytes of the scan
     }
     if (kind == "jpeg-lossless") {
         QByteArray jpeg = jpegClaiming(QSize(64, 32));
