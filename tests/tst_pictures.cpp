@@ -4,6 +4,11 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 #include "pictures/CostModel.h"
 #include "pictures/Fit.h"
 #include "pictures/PictureDecoder.h"
@@ -298,7 +303,7 @@ private slots:
         for (const QString kind : {"jpeg", "bmp", "bmp-rle8", "bmp-rle4", "bmp-os2", "bmp-bitfields"}) {
             const QByteArray good = bytesOf(kind);
             const QString path = dir.filePath(kind == "jpeg" ? "a.jpg" : "a.bmp");
-            for (int round = 0; round < 150; ++round) {
+            for (int round = 0; round < 60; ++round) {
                 QByteArray bytes = good;
                 const int changes = 1 + int(next() % 4);
                 for (int c = 0; c < changes; ++c) {
@@ -316,6 +321,63 @@ private slots:
             }
         }
         QVERIFY(inspected > 0); // some damage leaves a readable picture
+    }
+
+    // The functions keep no state: several threads decoding at once get what one thread gets.
+    void decodesOnSeveralThreadsAtOnce()
+    {
+        QTemporaryDir dir;
+        QStringList paths;
+        for (const QString kind : {"jpeg", "bmp", "bmp-rle8", "bmp-os2", "bmp-top-down"}) {
+            paths << dir.filePath(kind + (kind == "jpeg" ? ".jpg" : ".bmp"));
+            QVERIFY(writeBytes(paths.last(), bytesOf(kind)));
+        }
+        QList<QImage> alone;
+        for (const QString& path : paths)
+            alone << decodeFitted(path, QSize(169, 169), 2.0).image;
+        std::atomic<int> differing{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&] {
+                for (int round = 0; round < 5; ++round)
+                    for (int i = 0; i < paths.size(); ++i)
+                        if (decodeFitted(paths[i], QSize(169, 169), 2.0).image != alone[i] || !acceptableForGame(paths[i]))
+                            ++differing;
+            });
+        for (std::thread& t : threads)
+            t.join();
+        QCOMPARE(differing.load(), 0);
+    }
+
+    // A file the player may not read is neither taken nor shown. Run as an ordinary user,
+    // since the superuser reads everything.
+    void anUnreadableFileIsNeitherTakenNorShown()
+    {
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              | QFileDevice::ReadOther | QFileDevice::ExeOther);
+        const QString locked = dir.filePath("locked.jpg"), open = dir.filePath("open.jpg");
+        QVERIFY(writeBytes(locked, bytesOf("jpeg")));
+        QVERIFY(writeBytes(open, bytesOf("jpeg")));
+        QFile::setPermissions(locked, {});
+        QFile::setPermissions(open, QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        QVERIFY(acceptableForGame(open)); // loads the decoder before the fork
+        // Child exit code: bit 0 the locked file taken, bit 1 shown, bit 2 the open one not taken.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(100);
+            int result = acceptableForGame(locked) ? 1 : 0;
+            result |= decodeFitted(locked, QSize(169, 169), 1.0).image.isNull() ? 0 : 2;
+            result |= acceptableForGame(open) ? 0 : 4;
+            ::_exit(result);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 100)
+            QSKIP("cannot drop to an ordinary user here");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void fit_data()
