@@ -272,6 +272,17 @@ void timeDecodes(const QString& path)
         std::printf("%-40s dpr %.0f: median %.3f ms wall (min %.3f), %s\n", qPrintable(path.section('/', -1)), dpr,
                     ms[ms.size() / 2], ms.front(), shown ? "shown" : "refused");
     }
+    std::vector<double> ms;
+    QElapsedTimer clock;
+    bool taken = false;
+    for (int i = 0; i < 41; ++i) {
+        clock.start();
+        taken = tavik::acceptableForGame(path);
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-40s acceptance: median %.3f ms wall, %s\n", qPrintable(path.section('/', -1)), ms[ms.size() / 2],
+                taken ? "taken" : "not taken");
 }
 
 // How fast files that are no pictures are turned away: `count` 16-byte files that begin like
