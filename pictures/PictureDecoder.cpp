@@ -29,9 +29,10 @@ std::optional<Inspected> inspectFile(const QString& path, qint64 maxBytes)
         qCInfo(lcPictures) << "refused, not a picture name:" << path;
         return std::nullopt;
     }
-    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes);
+    ReadRefusal why = ReadRefusal::Unreadable;
+    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes, &why);
     if (!bytes) {
-        qCInfo(lcPictures) << "refused, unreadable, over" << maxBytes << "bytes, or neither JPEG nor BMP:" << path;
+        qCInfo(lcPictures) << "refused," << describe(why) << "(limit" << maxBytes << "bytes):" << path;
         return std::nullopt;
     }
     std::optional<PictureHeader> header = inspectPicture(*bytes);

@@ -46,24 +46,51 @@ qint64 readFully(int fd, char* into, qint64 want)
     return got;
 }
 
+std::optional<QByteArray> refuse(ReadRefusal reason, ReadRefusal* why)
+{
+    if (why)
+        *why = reason;
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes)
+const char* describe(ReadRefusal why)
+{
+    switch (why) {
+    case ReadRefusal::Unreadable: return "cannot be read";
+    case ReadRefusal::NotAFile: return "not a regular file";
+    case ReadRefusal::TooLarge: return "over its byte limit";
+    case ReadRefusal::NotAPicture: return "neither a JPEG nor a BMP by its bytes";
+    }
+    return "";
+}
+
+std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes, ReadRefusal* why)
 {
     // Non-blocking so that a pipe named like a picture cannot hold the open up.
     Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes
-        || st.st_size < kMagicBytes)
-        return std::nullopt;
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+        return refuse(ReadRefusal::Unreadable, why);
+    if (!S_ISREG(st.st_mode))
+        return refuse(ReadRefusal::NotAFile, why);
+    if (st.st_size > maxBytes)
+        return refuse(ReadRefusal::TooLarge, why);
+    if (st.st_size < kMagicBytes)
+        return refuse(ReadRefusal::NotAPicture, why);
     // One byte more than allowed, to notice a file that grew since fstat.
     QByteArray bytes(qsizetype(std::min<qint64>(st.st_size, maxBytes) + 1), Qt::Uninitialized);
     const qint64 head = readFully(fd.get(), bytes.data(), kMagicBytes);
+    if (head < 0)
+        return refuse(ReadRefusal::Unreadable, why);
     if (head != kMagicBytes || !looksLikePicture(QByteArrayView(bytes.constData(), head)))
-        return std::nullopt;
+        return refuse(ReadRefusal::NotAPicture, why);
     const qint64 rest = readFully(fd.get(), bytes.data() + head, bytes.size() - head);
-    if (rest < 0 || head + rest > maxBytes)
-        return std::nullopt;
+    if (rest < 0)
+        return refuse(ReadRefusal::Unreadable, why);
+    if (head + rest > maxBytes)
+        return refuse(ReadRefusal::TooLarge, why);
     bytes.truncate(qsizetype(head + rest));
     return bytes;
 }
