@@ -36,10 +36,12 @@ struct JpegSpec {
     bool noisy;
     bool tiled = false; // the same noisy 8 x 8 tile everywhere: arithmetic coding packs it into almost nothing
     int quality = 75;
+    int acLowBit = 0; // successive approximation left unrefined: the decoder smooths every block
 };
 
-// A progressive scan script: one interleaved DC scan, then `bands` AC scans per component.
-std::vector<jpeg_scan_info> scanScript(int components, int bands)
+// A progressive scan script: one interleaved DC scan, then `bands` AC scans per component,
+// each leaving its lowest `lowBit` bits out.
+std::vector<jpeg_scan_info> scanScript(int components, int bands, int lowBit = 0)
 {
     static const int edges[] = {1, 2, 3, 4, 5, 6, 9, 15, 21, 28, 41, 64};
     std::vector<jpeg_scan_info> scans;
@@ -56,6 +58,7 @@ std::vector<jpeg_scan_info> scanScript(int components, int bands)
             ac.component_index[0] = c;
             ac.Ss = edges[b];
             ac.Se = b == used - 1 ? 63 : edges[b + 1] - 1;
+            ac.Al = lowBit;
             scans.push_back(ac);
         }
     return scans;
@@ -80,7 +83,7 @@ bool writeJpeg(const JpegSpec& s, const QString& path)
     cinfo.arith_code = s.arithmetic ? TRUE : FALSE;
     std::vector<jpeg_scan_info> scans;
     if (s.progressive) {
-        scans = scanScript(s.components, s.acBands);
+        scans = scanScript(s.components, s.acBands, s.acLowBit);
         cinfo.scan_info = scans.data();
         cinfo.num_scans = int(scans.size());
     }
@@ -163,6 +166,9 @@ int make(const QString& folder)
             return 1;
     const JpegSpec specs[] = {
         {"arith-progressive-cmyk", 4096, 4096, 4, true, true, 11, false},
+        {"cal-unrefined-arith-progressive-cmyk-4096", 4096, 4096, 4, true, true, 11, false, false, 75, 1},
+        {"cal-unrefined-progressive-grey-2048", 2048, 2048, 1, false, true, 11, false, false, 75, 1},
+        {"cal-unrefined-arith-progressive-grey-2048", 2048, 2048, 1, true, true, 11, false, false, 75, 1},
         {"cal-baseline-rgb-4096", 4096, 4096, 3, false, false, 0, false},
         {"cal-baseline-cmyk-4096", 4096, 4096, 4, false, false, 0, false},
         {"cal-baseline-grey-2048", 2048, 2048, 1, false, false, 0, false},
