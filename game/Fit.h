@@ -1,21 +1,3 @@
 #pragma once
-#include <QSize>
-
-namespace tavik {
-
-// Fits a picture of natural size w x h into a square of side `limit`, keeping its
-// proportions: the longer side becomes `limit`, the shorter one is cut to a whole number.
-// The ratio and the product are single-precision, as the display boxes have always done
-// it (300 x 200 into 169 gives 169 x 112; 2000 x 10 gives 169 x 0).
-inline QSize fitToSquare(int w, int h, int limit)
-{
-    if (w <= 0 || h <= 0)
-        return QSize(0, 0);
-    const float r = static_cast<float>(w) / static_cast<float>(h);
-    const float side = static_cast<float>(limit);
-    if (r > 1.0f)
-        return QSize(limit, static_cast<int>(side / r));
-    return QSize(static_cast<int>(r * side), limit);
-}
-
-} // namespace tavik
+// The fit moved to the picture subsystem; kept here for the code that still includes it.
+#include "pictures/Fit.h"

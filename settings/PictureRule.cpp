@@ -1,25 +1,9 @@
 #include "settings/PictureRule.h"
 
-#include <QFileInfo>
-
-#include "game/Fit.h"
-#include "game/PictureFile.h"
+#include "pictures/Fit.h"
+#include "pictures/PictureDecoder.h"
 
 namespace tavik {
-
-QString endungVon(const QString& path)
-{
-    return path.right(3).toLower();
-}
-
-qint64 grenzeFuer(const QString& endung)
-{
-    if (endung == QLatin1String("jpg"))
-        return kJpgLimit;
-    if (endung == QLatin1String("bmp"))
-        return kBmpLimit;
-    return 0;
-}
 
 bool zuGrossFuerVorschau(const QString& endung, qint64 bytes)
 {
@@ -29,13 +13,7 @@ bool zuGrossFuerVorschau(const QString& endung, qint64 bytes)
 
 bool fuerSpielAnnehmbar(const QString& path)
 {
-    const qint64 limit = grenzeFuer(endungVon(path));
-    if (limit == 0)
-        return false;
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() >= limit)
-        return false;
-    return pictureSize(path).has_value();
+    return acceptableForGame(path);
 }
 
 QSize vorschauTwips(QSize naturalPixels)

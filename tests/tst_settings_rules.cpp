@@ -65,7 +65,8 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), bytes);
         QCOMPARE(zuGrossFuerVorschau(endungVon(path), bytes), refusedByPreview);
         QCOMPARE(fuerSpielAnnehmbar(path), takenIntoGame);
-        QCOMPARE(pictureSize(path), std::optional<QSize>(QSize(40, 30)));
+        // Over the preview's limit the file is not even measured.
+        QCOMPARE(pictureSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
     }
 
     void badPicturesAreNotTaken_data()
@@ -95,10 +96,9 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         const bool taken = fuerSpielAnnehmbar(path);
-        // A PNG named .bmp still reads as a picture; it is a picture the card can show.
-        QCOMPARE(taken, kind == "png");
-        const QImage image = loadPicture(path, QSize(169, 169));
-        QCOMPARE(image.isNull(), kind != "png");
+        // Only what is a JPEG or a BMP by its bytes is taken, whatever its name says.
+        QVERIFY(!taken);
+        QVERIFY(loadPicture(path, QSize(169, 169)).isNull());
         QVERIFY2(timer.elapsed() < 1000, "a bad picture must not hold the program up");
     }
 

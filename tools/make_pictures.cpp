@@ -95,10 +95,14 @@ QImage standardPicture(int shape, int variant)
                                       QColor(0xE6, 0x9F, 0x00), QColor(0xCC, 0x79, 0xA7)};
     static const QColor backs[5] = {QColor(0xFF, 0xF1, 0xE6), QColor(0xE8, 0xF3, 0xFB), QColor(0xE6, 0xF7, 0xF1),
                                     QColor(0xFF, 0xF8, 0xE1), QColor(0xFB, 0xEE, 0xF5)};
+    // Drawn on a 200-unit grid at twice that in pixels, so a picture stays sharp in the
+    // 169-pixel box on a screen with two device pixels per pixel.
     const int size = 200;
-    QImage img(size, size, QImage::Format_RGB32);
+    const int scale = 2;
+    QImage img(size * scale, size * scale, QImage::Format_RGB32);
     img.fill(backs[variant]);
     QPainter p(&img);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(colours[variant].darker(160), 6));
     p.setBrush(Qt::NoBrush);

@@ -1,0 +1,19 @@
+#include "pictures/ByteLimits.h"
+
+namespace tavik {
+
+QString endungVon(const QString& path)
+{
+    return path.right(3).toLower();
+}
+
+qint64 grenzeFuer(const QString& endung)
+{
+    if (endung == QLatin1String("jpg"))
+        return kJpgLimit;
+    if (endung == QLatin1String("bmp"))
+        return kBmpLimit;
+    return 0;
+}
+
+} // namespace tavik

@@ -1,0 +1,17 @@
+#pragma once
+// The size limits of picture files, by the extension of their name.
+
+#include <QString>
+
+namespace tavik {
+
+constexpr qint64 kJpgLimit = 75000;
+constexpr qint64 kBmpLimit = 800000;
+
+// The last three characters of a path in lower case: "jpg" and "bmp" are pictures.
+QString endungVon(const QString& path);
+
+// The byte limit for an extension, or 0 when it is not a picture extension.
+qint64 grenzeFuer(const QString& endung);
+
+} // namespace tavik

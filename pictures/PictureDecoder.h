@@ -1,0 +1,38 @@
+#pragma once
+// Decoding a picture file once, at the size it is drawn, within a bounded cost. Every
+// function reads the file itself and checks everything again: a file can change between
+// being collected and being shown. Safe on any thread; nothing here keeps state.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+namespace tavik {
+
+struct Decoded {
+    QImage image;  // device pixels (fitted x dpr, rounded), devicePixelRatio set; null when it cannot be shown
+    QSize fitted;  // the fit in logical pixels, from the upright width and height; invalid when it cannot be measured
+};
+
+// Decodes `path` once, fitted into `area` (logical pixels: the inside of the display box, within its border),
+// at `dpr`, turned upright as its EXIF orientation says, within the cost budget. Re-checks at decode time
+// everything the collection checked (byte-size limits, header, cost), since the file can change after it was
+// collected. Safe on any thread; never crashes or shows uninitialised memory on any input.
+Decoded decodeFitted(const QString& path, QSize area, qreal dpr);
+
+// Taken into a game: a .jpg under 75000 bytes or a .bmp under 800000 bytes, a regular readable file, whose
+// header is sane, whose predicted cost is within budget, and which really decodes to an image. Any thread.
+bool acceptableForGame(const QString& path);
+
+// The size of the picture as it is meant to be seen (width and height swapped when its EXIF
+// orientation turns it by a quarter), from the header; nothing when the file is over its
+// byte limit (the preview's: a file exactly at the limit counts), not a sane JPEG or BMP,
+// or unreadable.
+std::optional<QSize> uprightSize(const QString& path);
+
+// The picture decoded upright at exactly `size` device pixels, whatever its proportions;
+// null when it cannot be shown. The same checks as decodeFitted.
+QImage decodeExactly(const QString& path, QSize size);
+
+} // namespace tavik

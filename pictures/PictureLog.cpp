@@ -1,0 +1,3 @@
+#include "pictures/PictureLog.h"
+
+Q_LOGGING_CATEGORY(lcPictures, "tavik.pictures", QtWarningMsg)
