@@ -43,10 +43,7 @@ void OPTIONS::Form_Load()
         if (Pfad.startsWith(root) && root.size() > joinPath(volumes[best].rootPath, QString()).size())
             best = i;
     }
-    {
-        const QSignalBlocker block(Drive1);
-        Drive1->setCurrentIndex(best);
-    }
+    Drive1->showDrive(best);
     Dir1->setPath(Pfad);
 }
 
@@ -73,7 +70,8 @@ void OPTIONS::Drive1_Change()
 
 void OPTIONS::Dir1_Change()
 {
-    File1->setPath(Dir1->path());
+    // The folder list has read the folder once for both lists.
+    File1->setListing(Dir1->path(), Dir1->files());
 }
 
 void OPTIONS::File1_Click(int index)
