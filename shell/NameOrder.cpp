@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tavik {
 
@@ -52,17 +53,18 @@ const std::array<unsigned char, 128>& asciiRanks()
     return ranks;
 }
 
-// Builds the quick key of `name`; false when the name holds a character it does not cover.
-bool quickKey(const QString& name, const std::array<unsigned char, 128>& ranks, std::string& key)
+// Appends the quick key of `name` to `keys`; false when the name holds a character it does
+// not cover. `secondary` is scratch space, kept between calls to spare allocations.
+bool appendQuickKey(const QString& name, const std::array<unsigned char, 128>& ranks, std::string& keys,
+                    std::string& secondary)
 {
-    std::string secondary;
-    key.clear();
+    secondary.clear();
     for (QChar qc : name) {
         const char16_t c = qc.unicode();
         if (c < 0x20 || c == 0x7F)
             continue;
         if (c < 0x7F) {
-            key += char(ranks[c]);
+            keys += char(ranks[c]);
             secondary += char(kPlain);
             continue;
         }
@@ -72,28 +74,28 @@ bool quickKey(const QString& name, const std::array<unsigned char, 128>& ranks, 
         case u'ö': case u'Ö': base = u'o'; break;
         case u'ü': case u'Ü': base = u'u'; break;
         case u'ß':
-            key += char(ranks[u's']);
-            key += char(ranks[u's']);
+            keys += char(ranks[u's']);
+            keys += char(ranks[u's']);
             secondary += {char(kPlain), char(kSharpS), char(kPlain)};
             continue;
         default:
             return false;
         }
-        key += char(ranks[base]);
+        keys += char(ranks[base]);
         secondary += {char(kPlain), char(kDiaeresis)};
     }
-    key += char(kSeparator);
-    key += secondary;
+    keys += char(kSeparator);
+    keys += secondary;
     return true;
 }
 
-// The first eight bytes of a key as a number that orders like the bytes themselves.
-std::uint64_t keyPrefix(const std::string& key)
+// Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves.
+std::uint64_t keyWord(std::string_view key, size_t from)
 {
-    std::uint64_t prefix = 0;
-    for (size_t i = 0; i < 8; ++i)
-        prefix = prefix << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-    return prefix;
+    std::uint64_t word = 0;
+    for (size_t i = from; i < from + 8; ++i)
+        word = word << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return word;
 }
 
 QStringList inOrder(std::vector<QString>& names, const std::vector<unsigned>& order)
@@ -105,21 +107,27 @@ QStringList inOrder(std::vector<QString>& names, const std::vector<unsigned>& or
     return sorted;
 }
 
-// Sorting small (prefix, position) pairs keeps a folder of many thousand names quick: most
-// comparisons end at the prefix and no string moves until the end.
-QStringList sortedByQuickKeys(std::vector<QString>& names, const std::vector<std::string>& keys)
+// Sorting small (prefix, position) records keeps a folder of many thousand names quick: the
+// first sixteen key bytes settle most comparisons (camera names share long beginnings), and no
+// string moves until the end.
+QStringList sortedByQuickKeys(std::vector<QString>& names, const std::string& keys,
+                              const std::vector<std::uint32_t>& starts)
 {
-    struct Slot {
-        std::uint64_t prefix;
+    struct Entry {
+        std::uint64_t head;
+        std::uint64_t next;
         unsigned index;
     };
-    std::vector<Slot> entries(names.size());
+    auto key = [&](unsigned i) { return std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]); };
+    std::vector<Entry> entries(names.size());
     for (unsigned i = 0; i < entries.size(); ++i)
-        entries[i] = {keyPrefix(keys[i]), i};
-    std::sort(entries.begin(), entries.end(), [&](const Slot& a, const Slot& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int byKey = keys[a.index].compare(keys[b.index]);
+        entries[i] = {keyWord(key(i), 0), keyWord(key(i), 8), i};
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (a.next != b.next)
+            return a.next < b.next;
+        const int byKey = key(a.index).compare(key(b.index));
         return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
     });
     std::vector<unsigned> order(entries.size());
@@ -160,11 +168,18 @@ QStringList sortedByCollator(std::vector<QString>& names)
 QStringList sortedGermanly(std::vector<QString>&& names)
 {
     const auto& ranks = asciiRanks();
-    std::vector<std::string> keys(names.size());
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!quickKey(names[i], ranks, keys[i]))
+    std::string keys; // all keys end to end: one allocation instead of one per name
+    keys.reserve(names.size() * 32);
+    std::string secondary;
+    std::vector<std::uint32_t> starts;
+    starts.reserve(names.size() + 1);
+    for (const QString& name : names) {
+        starts.push_back(static_cast<std::uint32_t>(keys.size()));
+        if (!appendQuickKey(name, ranks, keys, secondary))
             return sortedByCollator(names);
-    return sortedByQuickKeys(names, keys);
+    }
+    starts.push_back(static_cast<std::uint32_t>(keys.size()));
+    return sortedByQuickKeys(names, keys, starts);
 }
 
 } // namespace tavik
