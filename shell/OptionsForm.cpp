@@ -2,6 +2,8 @@
 
 #include "shell/Window.h"
 
+#include <QShowEvent>
+
 namespace tavik {
 
 OptionsForm::OptionsForm(QWidget* parent)
@@ -64,6 +66,14 @@ OptionsForm::OptionsForm(QWidget* parent)
     cmdNimmOptions->setFocus();
 
     centreOnScreen(this);
+}
+
+void OptionsForm::showEvent(QShowEvent* event)
+{
+    // No title bar, but a frame the player can resize and the window manager can move.
+    if (!event->spontaneous())
+        askForThinFrame(this);
+    QWidget::showEvent(event);
 }
 
 } // namespace tavik
