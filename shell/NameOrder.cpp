@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,10 +23,10 @@ QCollator germanCollator()
 }
 
 // The quick key: the primary weights of all letters (their rank among the printable ASCII
-// characters in the collation), a separator, then the secondary weights (plain letter,
-// diaeresis, the mark of ß). The collation compares all primaries before any secondary, and
-// so does a byte comparison of these keys. Control characters weigh nothing, as in ICU.
-constexpr unsigned char kSeparator = 1;
+// characters in the collation), then the secondary weights (plain letter, diaeresis, the mark
+// of ß). The collation compares all primaries before any secondary, and so does comparing
+// these two byte strings one after the other. Control characters weigh nothing, as in ICU.
+// Ranks start at 2, so a shorter key, padded with zeros, sorts first.
 constexpr unsigned char kPlain = 2;
 constexpr unsigned char kDiaeresis = 3;
 constexpr unsigned char kSharpS = 4;
@@ -53,48 +55,78 @@ const std::array<unsigned char, 128>& asciiRanks()
     return ranks;
 }
 
-// Appends the quick key of `name` to `keys`; false when the name holds a character it does
-// not cover. `secondary` is scratch space, kept between calls to spare allocations.
-bool appendQuickKey(const QString& name, const std::array<unsigned char, 128>& ranks, std::string& keys,
-                    std::string& secondary)
+// All quick keys of a set of names, end to end: one allocation instead of one per name.
+struct QuickKeys {
+    std::string primary, secondary;
+    std::vector<std::uint32_t> primaryStart, secondaryStart;
+    bool marks = false; // some name has an umlaut or ß: the secondary weights can differ
+
+    std::string_view primaryOf(unsigned i) const
+    {
+        return std::string_view(primary).substr(primaryStart[i], primaryStart[i + 1] - primaryStart[i]);
+    }
+    std::string_view secondaryOf(unsigned i) const
+    {
+        return std::string_view(secondary).substr(secondaryStart[i], secondaryStart[i + 1] - secondaryStart[i]);
+    }
+};
+
+// Appends the quick key of `name`; false when the name holds a character it does not cover.
+bool appendQuickKey(const QString& name, const std::array<unsigned char, 128>& ranks, QuickKeys& keys)
 {
-    secondary.clear();
+    const size_t p0 = keys.primary.size();
+    const size_t s0 = keys.secondary.size();
+    const size_t most = 2 * static_cast<size_t>(name.size());
+    keys.primary.resize(p0 + most);
+    keys.secondary.resize(s0 + most + static_cast<size_t>(name.size()));
+    char* p = keys.primary.data() + p0;
+    char* s = keys.secondary.data() + s0;
     for (QChar qc : name) {
         const char16_t c = qc.unicode();
-        if (c < 0x20 || c == 0x7F)
-            continue;
         if (c < 0x7F) {
-            keys += char(ranks[c]);
-            secondary += char(kPlain);
+            if (c < 0x20)
+                continue;
+            *p++ = char(ranks[c]);
+            *s++ = char(kPlain);
             continue;
         }
-        char16_t base = 0;
+        keys.marks = true;
         switch (c) {
-        case u'ä': case u'Ä': base = u'a'; break;
-        case u'ö': case u'Ö': base = u'o'; break;
-        case u'ü': case u'Ü': base = u'u'; break;
+        case 0x7F: continue;
+        case u'ä': case u'Ä': *p++ = char(ranks[u'a']); break;
+        case u'ö': case u'Ö': *p++ = char(ranks[u'o']); break;
+        case u'ü': case u'Ü': *p++ = char(ranks[u'u']); break;
         case u'ß':
-            keys += char(ranks[u's']);
-            keys += char(ranks[u's']);
-            secondary += {char(kPlain), char(kSharpS), char(kPlain)};
+            *p++ = char(ranks[u's']);
+            *p++ = char(ranks[u's']);
+            *s++ = char(kPlain);
+            *s++ = char(kSharpS);
+            *s++ = char(kPlain);
             continue;
         default:
             return false;
         }
-        keys += char(ranks[base]);
-        secondary += {char(kPlain), char(kDiaeresis)};
+        *s++ = char(kPlain);
+        *s++ = char(kDiaeresis);
     }
-    keys += char(kSeparator);
-    keys += secondary;
+    keys.primary.resize(static_cast<size_t>(p - keys.primary.data()));
+    keys.secondary.resize(static_cast<size_t>(s - keys.secondary.data()));
+    keys.primaryStart.push_back(static_cast<std::uint32_t>(keys.primary.size()));
+    keys.secondaryStart.push_back(static_cast<std::uint32_t>(keys.secondary.size()));
     return true;
 }
 
-// Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves.
+// Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves
+// (zeros past the end).
 std::uint64_t keyWord(std::string_view key, size_t from)
 {
-    std::uint64_t word = 0;
-    for (size_t i = from; i < from + 8; ++i)
-        word = word << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    unsigned char bytes[8] = {};
+    if (from < key.size())
+        std::memcpy(bytes, key.data() + from, std::min<size_t>(8, key.size() - from));
+    std::uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    if constexpr (std::endian::native == std::endian::little)
+        word = __builtin_bswap64(word); // the first byte becomes the most significant
     return word;
 }
 
@@ -107,28 +139,28 @@ QStringList inOrder(std::vector<QString>& names, const std::vector<unsigned>& or
     return sorted;
 }
 
-// Sorting small (prefix, position) records keeps a folder of many thousand names quick: the
-// first sixteen key bytes settle most comparisons (camera names share long beginnings), and no
-// string moves until the end.
-QStringList sortedByQuickKeys(std::vector<QString>& names, const std::string& keys,
-                              const std::vector<std::uint32_t>& starts)
+// Sorting small (head, position) records keeps a folder of many thousand names quick: the
+// first sixteen primary bytes settle most comparisons (camera names share long beginnings),
+// and no string moves until the end.
+QStringList sortedByQuickKeys(std::vector<QString>& names, const QuickKeys& keys)
 {
     struct Entry {
         std::uint64_t head;
         std::uint64_t next;
         unsigned index;
     };
-    auto key = [&](unsigned i) { return std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]); };
     std::vector<Entry> entries(names.size());
     for (unsigned i = 0; i < entries.size(); ++i)
-        entries[i] = {keyWord(key(i), 0), keyWord(key(i), 8), i};
+        entries[i] = {keyWord(keys.primaryOf(i), 0), keyWord(keys.primaryOf(i), 8), i};
     std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (a.next != b.next)
             return a.next < b.next;
-        const int byKey = key(a.index).compare(key(b.index));
-        return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
+        int by = keys.primaryOf(a.index).compare(keys.primaryOf(b.index));
+        if (by == 0 && keys.marks)
+            by = keys.secondaryOf(a.index).compare(keys.secondaryOf(b.index));
+        return by != 0 ? by < 0 : names[a.index] < names[b.index];
     });
     std::vector<unsigned> order(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
@@ -168,18 +200,17 @@ QStringList sortedByCollator(std::vector<QString>& names)
 QStringList sortedGermanly(std::vector<QString>&& names)
 {
     const auto& ranks = asciiRanks();
-    std::string keys; // all keys end to end: one allocation instead of one per name
-    keys.reserve(names.size() * 32);
-    std::string secondary;
-    std::vector<std::uint32_t> starts;
-    starts.reserve(names.size() + 1);
-    for (const QString& name : names) {
-        starts.push_back(static_cast<std::uint32_t>(keys.size()));
-        if (!appendQuickKey(name, ranks, keys, secondary))
+    QuickKeys keys;
+    keys.primary.reserve(names.size() * 16);
+    keys.secondary.reserve(names.size() * 16);
+    keys.primaryStart.reserve(names.size() + 1);
+    keys.secondaryStart.reserve(names.size() + 1);
+    keys.primaryStart.push_back(0);
+    keys.secondaryStart.push_back(0);
+    for (const QString& name : names)
+        if (!appendQuickKey(name, ranks, keys))
             return sortedByCollator(names);
-    }
-    starts.push_back(static_cast<std::uint32_t>(keys.size()));
-    return sortedByQuickKeys(names, keys, starts);
+    return sortedByQuickKeys(names, keys);
 }
 
 } // namespace tavik
