@@ -119,10 +119,8 @@ QString shownText(const QString& text)
     QString shown = text;
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const char16_t c = shown[i].unicode();
-        if (c < 0x20)
-            shown[i] = QChar(char16_t(0x2400 + c));
-        else if (c == 0x7F)
-            shown[i] = QChar(char16_t(0x2421));
+        if (c < 0x20 || c == 0x7F)
+            shown[i] = QLatin1Char('?'); // the control pictures U+2400.. are missing from common fonts
         else if (isEscape(c) && !(i > 0 && QChar::isHighSurrogate(shown[i - 1].unicode())))
             shown[i] = QChar(QChar::ReplacementCharacter);
     }

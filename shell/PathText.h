@@ -20,8 +20,7 @@ QByteArray encodePath(const QString& path);
 bool hasUndecodableBytes(const QString& text);
 
 // What a list or a message shows of a name or path: undecodable bytes as U+FFFD and control
-// characters as their visible symbols (U+2400..U+241F, U+2421), so a line break cannot split a
-// row or a message.
+// characters as "?", so a line break cannot split a row or a message.
 QString shownText(const QString& text);
 
 } // namespace tavik
