@@ -25,9 +25,10 @@ public:
     ~FolderReader() override;
 
     // Seams: the reading, the pool it runs on (default: one that lives until the process
-    // ends, so a read stuck in the kernel cannot hold up the exit) and the deadline.
+    // ends, so a read stuck in the kernel cannot hold up the exit; nullptr for it) and the
+    // deadline.
     void setRead(Read read) { read_ = std::move(read); }
-    void setPool(QThreadPool* pool) { pool_ = pool; }
+    void setPool(QThreadPool* pool) { pool_ = pool ? pool : lastingPool(); }
     void setDeadline(std::chrono::milliseconds deadline) { deadline_.setInterval(deadline); }
 
     // Reads `folder`; answered by exactly one of listed() or unreadable(), unless a later

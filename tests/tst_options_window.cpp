@@ -11,6 +11,7 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
+#include <atomic>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -491,39 +492,67 @@ private slots:
         ::rmdir((folder).constData()); // the temporary folder cannot name it
     }
 
+    void staleListingIsDropped_data()
+    {
+        QTest::addColumn<bool>("lateBeforeCurrent"); // the late listing arrives while the current one is on its way
+        QTest::newRow("late listing after the current one") << false;
+        QTest::newRow("late listing before the current one") << true;
+    }
     void staleListingIsDropped()
     {
-        static QSemaphore stuck;
+        QFETCH(bool, lateBeforeCurrent);
+        QSemaphore slowShare, currentShare;           // each share answers when released
+        std::atomic<bool> slowAsked{false}, currentAsked{false};
         QThreadPool pool;
         FolderReader& reader = options->Dir1->reader();
         reader.setPool(&pool);
         const QString slow = chosen("acht");
-        reader.setRead([slow](const QString& folder) {
-            if (folder == slow)
-                stuck.acquire(); // a share that answers late
+        reader.setRead([&, slow, lateBeforeCurrent](const QString& folder) {
+            if (folder == slow) {
+                slowAsked = true;
+                slowShare.acquire();
+            } else if (lateBeforeCurrent) {
+                currentAsked = true;
+                currentShare.acquire();
+            }
             return readFolder(folder, {"bmp", "jpg"});
         });
         options->show();
         QVERIFY(options->Dir1->setPath(root.path()));
+        QSignalSpy changes(options->Dir1, &DirListBox::pathChanged);
         doubleClick(options->Dir1, itemShown(options->Dir1, "acht"));
+        QTRY_VERIFY(slowAsked);
         doubleClick(options->Dir1, itemShown(options->Dir1, "drei")); // the player moves on
-        QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
-        stuck.release();
-        pool.waitForDone();                   // the late listing has been posted
-        QCoreApplication::sendPostedEvents(); // and delivered
+        if (lateBeforeCurrent) {
+            QTRY_VERIFY(currentAsked);
+            slowShare.release();
+            QTRY_COMPARE(pool.activeThreadCount(), 1); // the late listing has been posted
+            QCoreApplication::sendPostedEvents();      // and delivered
+            QCOMPARE(options->Dir1->path(), root.path());
+            currentShare.release();
+            QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
+        } else {
+            QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
+            slowShare.release();
+            pool.waitForDone();                   // the late listing has been posted
+            QCoreApplication::sendPostedEvents(); // and delivered
+        }
+        pool.waitForDone();
         QCOMPARE(options->Dir1->path(), chosen("drei"));
         QCOMPARE(options->File1->path(), chosen("drei"));
         QCOMPARE(options->File1->listCount(), 3);
+        QCOMPARE(changes.count(), 1); // the late folder was never shown
+        reader.setPool(nullptr);
     }
 
     void stuckFolderShowsUnreadable()
     {
-        static QSemaphore stuck;
+        QSemaphore stuck;
         QThreadPool pool;
         FolderReader& reader = options->Dir1->reader();
         reader.setPool(&pool);
         reader.setDeadline(std::chrono::milliseconds(50));
-        reader.setRead([](const QString& folder) {
+        reader.setRead([&stuck](const QString& folder) {
             stuck.acquire(); // never answers until the test ends
             return readFolder(folder, {"jpg"});
         });
@@ -536,6 +565,7 @@ private slots:
         pool.waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(options->Dir1->path(), root.path()); // the late listing is dropped
+        reader.setPool(nullptr);
     }
 
     // File1: only a click or a key that moves the selection runs the preview.
