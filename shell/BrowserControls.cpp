@@ -199,6 +199,7 @@ void DirListBox::markUnreadable(const QString& folder)
         if (entry->data(kFolderRole).toString() == folder)
             entry->setText(entry->data(kNameRole).toString() + QStringLiteral(" (nicht lesbar)"));
     }
+    emit folderUnreadable(folder);
 }
 
 void DirListBox::openItem(QListWidgetItem* item)

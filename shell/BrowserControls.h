@@ -65,6 +65,7 @@ public:
 
 signals:
     void pathChanged(); // the Change event
+    void folderUnreadable(const QString& folder); // a folder asked for by openFolder
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
