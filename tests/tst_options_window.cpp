@@ -405,6 +405,7 @@ private slots:
         QTest::newRow("Dir1, two letters") << "Dir1" << "dr" << "drei";
         QTest::newRow("File1, one letter") << "File1" << "b" << "birne.jpg";
         QTest::newRow("File1, umlaut") << "File1" << QString("ä") << QString("Äpfel.jpg");
+        QTest::newRow("Drive1, one letter") << "Drive1" << "k" << "Kamera";
     }
     void typeAhead()
     {
@@ -415,7 +416,12 @@ private slots:
         for (const char* name : {"apfel.jpg", "Äpfel.jpg", "birne.jpg", "Zitrone.jpg"})
             QVERIFY(test::writePicture(dir.filePath(QString::fromUtf8(name)), {20, 20}, "JPG"));
         options->show();
-        if (list == "Dir1") {
+        if (list == "Drive1") {
+            options->Drive1->setVolumes({{root.path(), "Bilder"}, {chosen("acht"), "Kamera"}});
+            QTest::keyClicks(options->Drive1, typed);
+            QCOMPARE(options->Drive1->currentText(), current);
+            QTRY_COMPARE(options->Dir1->path(), chosen("acht")); // another drive: its folder opens
+        } else if (list == "Dir1") {
             QVERIFY(options->Dir1->setPath(root.path()));
             QTest::keyClicks(options->Dir1, typed);
             QCOMPARE(options->Dir1->currentItem()->text(), current);
