@@ -19,6 +19,7 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
     connect(cmdNimmOptions, &QPushButton::clicked, this, &OPTIONS::cmdNimmOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &OPTIONS::cmdExit_Click);
     connect(Drive1, &DriveListBox::driveChanged, this, &OPTIONS::Drive1_Change);
+    connect(Dir1, &DirListBox::folderUnreadable, this, &OPTIONS::driveNotReady);
     connect(Dir1, &DirListBox::pathChanged, this, &OPTIONS::Dir1_Change);
     connect(File1, &FileListBox::fileClicked, this, &OPTIONS::File1_Click);
     Form_Load();
@@ -43,10 +44,7 @@ void OPTIONS::Form_Load()
         if (Pfad.startsWith(root) && root.size() > joinPath(volumes[best].rootPath, QString()).size())
             best = i;
     }
-    {
-        const QSignalBlocker block(Drive1);
-        Drive1->setCurrentIndex(best);
-    }
+    Drive1->showDrive(best);
     Dir1->setPath(Pfad);
 }
 
@@ -59,21 +57,29 @@ void OPTIONS::lstGroesse_Click()
 
 void OPTIONS::Drive1_Change()
 {
-    if (Dir1->setPath(Drive1->drive()))
-        return;
-    if (laufwerkFehler_)
-        return; // the fallback itself cannot be opened: leave the lists as they are
+    // The drive's folder is read on a worker, so a drive that never answers cannot freeze the
+    // screen; a drive that cannot be read is reported when the reading gives up.
+    driveFolder_ = normalFolder(Drive1->drive());
+    Dir1->openFolder(driveFolder_);
+}
+
+void OPTIONS::driveNotReady(const QString& folder)
+{
+    if (folder != driveFolder_ || laufwerkFehler_)
+        return; // a folder the player opened, or the fallback itself cannot be read
     laufwerkFehler_ = true;
     services_.box.show(QStringLiteral("Das Laufwerk ") + Drive1->driveText() + QStringLiteral(" ist nicht bereit !"),
                        kTitel, MsgIcon::Critical, MsgButtons::Ok);
     Drive1->setDrive(QStringLiteral("/"));
     Dir1->setPath(QStringLiteral("/"));
+    driveFolder_.clear();
     laufwerkFehler_ = false;
 }
 
 void OPTIONS::Dir1_Change()
 {
-    File1->setPath(Dir1->path());
+    // The folder list has read the folder once for both lists.
+    File1->setListing(Dir1->path(), Dir1->files());
 }
 
 void OPTIONS::File1_Click(int index)

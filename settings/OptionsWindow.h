@@ -43,7 +43,9 @@ private:
     Services services_;
     GameScreenFactory createGame_;
     GameScreen* game_ = nullptr;
+    void driveNotReady(const QString& folder);
     bool laufwerkFehler_ = false;
+    QString driveFolder_; // the folder the last drive change asked for
 };
 
 } // namespace tavik

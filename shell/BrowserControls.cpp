@@ -1,20 +1,77 @@
 #include "shell/BrowserControls.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
+
+#include "shell/PathText.h"
 
 namespace tavik {
 
 namespace {
 const QStringList kPictureExtensions{QStringLiteral("bmp"), QStringLiteral("jpg")};
-constexpr int kFolderRole = Qt::UserRole + 1;
+constexpr int kFolderRole = Qt::UserRole + 1; // the full path, exact bytes kept
+constexpr int kDepthRole = Qt::UserRole + 2;  // levels below the root
+constexpr int kNameRole = Qt::UserRole + 3;   // the name as the list shows it
+
+// Indents each entry by its depth; the text itself stays the bare name.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented = option;
+        indented.rect.setLeft(option.rect.left() + indent(option, index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(option, index), 0);
+    }
+
+private:
+    static int indent(const QStyleOptionViewItem& option, const QModelIndex& index)
+    {
+        return index.data(kDepthRole).toInt() * option.fontMetrics.averageCharWidth() * 3 / 2;
+    }
+};
+
+QStringList shownNames(const QStringList& names)
+{
+    QStringList shown = names; // shares the data until a name needs a placeholder
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QString text = shownText(names[i]);
+        if (text.constData() != names[i].constData())
+            shown[i] = std::move(text);
+    }
+    return shown;
+}
 } // namespace
+
+ChoiceListBox::ChoiceListBox(QWidget* parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+QItemSelectionModel::SelectionFlags ChoiceListBox::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    // A click beside the entries or Ctrl on the chosen one would leave nothing chosen.
+    if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)
+        || command.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}
 
 DriveListBox::DriveListBox(QWidget* parent)
     : QComboBox(parent)
 {
-    connect(this, &QComboBox::activated, this, [this] { emit driveChanged(); });
+    connect(this, &QComboBox::activated, this, &DriveListBox::noteChange);
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::noteChange);
 }
 
 void DriveListBox::setVolumes(const QList<Volume>& volumes)
@@ -23,7 +80,8 @@ void DriveListBox::setVolumes(const QList<Volume>& volumes)
     volumes_ = volumes;
     clear();
     for (const Volume& v : volumes)
-        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), v.text);
+        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), shownText(v.text));
+    shownDrive_ = drive();
 }
 
 QString DriveListBox::drive() const
@@ -37,6 +95,21 @@ QString DriveListBox::driveText() const
     return currentText();
 }
 
+void DriveListBox::noteChange()
+{
+    if (drive() == shownDrive_)
+        return; // the drive already chosen: no change
+    shownDrive_ = drive();
+    emit driveChanged();
+}
+
+void DriveListBox::showDrive(int index)
+{
+    const QSignalBlocker block(this);
+    setCurrentIndex(index);
+    shownDrive_ = drive();
+}
+
 void DriveListBox::setDrive(const QString& root)
 {
     int found = -1;
@@ -45,42 +118,61 @@ void DriveListBox::setDrive(const QString& root)
             found = i;
     if (found < 0) {
         volumes_.append({root, root});
-        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root);
+        const QSignalBlocker block(this);
+        addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), shownText(root));
         found = volumes_.size() - 1;
     }
     {
         const QSignalBlocker block(this);
         setCurrentIndex(found);
     }
-    emit driveChanged();
+    noteChange();
 }
 
 DirListBox::DirListBox(QWidget* parent)
     : QListWidget(parent)
+    , reader_(this)
 {
     setUniformItemSizes(true);
+    setItemDelegate(new IndentDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
+    connect(&reader_, &FolderReader::listed, this, &DirListBox::showListing);
+    connect(&reader_, &FolderReader::unreadable, this, &DirListBox::markUnreadable);
 }
 
 bool DirListBox::setPath(const QString& folder)
 {
     const QString target = normalFolder(folder);
-    const std::optional<QStringList> subfolders = listSubfolders(target);
-    if (!subfolders)
+    std::optional<FolderListing> listing = readFolder(target, kPictureExtensions);
+    if (!listing)
         return false;
+    reader_.cancel(); // the program's choice wins over a listing still on its way
+    showListing(target, *listing);
+    return true;
+}
 
+void DirListBox::openFolder(const QString& folder)
+{
+    reader_.request(normalFolder(folder));
+}
+
+void DirListBox::showListing(const QString& target, const FolderListing& listing)
+{
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     clear();
-    // The path from the root down, each step indented one more.
+    auto addFolder = [&](const QString& name, const QString& full, int depth, const QIcon& icon) {
+        const QString text = shownText(name);
+        auto* item = new QListWidgetItem(icon, text, this);
+        item->setData(kFolderRole, full);
+        item->setData(kDepthRole, depth);
+        item->setData(kNameRole, text);
+        return item;
+    };
+    // The path from the root down, each step one level deeper.
     const QStringList parts = target.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString walked = QStringLiteral("/");
     int depth = 0;
-    auto addFolder = [&](const QString& text, const QString& full, int indent, const QIcon& icon) {
-        auto* item = new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + text, this);
-        item->setData(kFolderRole, full);
-        return item;
-    };
     QListWidgetItem* current = addFolder(QStringLiteral("/"), walked, depth, open);
     for (const QString& part : parts) {
         walked = joinPath(walked, part);
@@ -89,21 +181,31 @@ bool DirListBox::setPath(const QString& folder)
     QFont bold = font();
     bold.setBold(true);
     current->setFont(bold);
-    for (const QString& name : *subfolders)
+    for (const QString& name : listing.subfolders)
         addFolder(name, joinPath(target, name), depth + 1, closed);
     setCurrentItem(current);
 
+    files_ = listing.files;
     const bool changed = target != path_;
     path_ = target;
     if (changed)
         emit pathChanged();
-    return true;
+}
+
+void DirListBox::markUnreadable(const QString& folder)
+{
+    for (int i = 0; i < count(); ++i) {
+        QListWidgetItem* entry = item(i);
+        if (entry->data(kFolderRole).toString() == folder)
+            entry->setText(entry->data(kNameRole).toString() + QStringLiteral(" (nicht lesbar)"));
+    }
+    emit folderUnreadable(folder);
 }
 
 void DirListBox::openItem(QListWidgetItem* item)
 {
     if (item)
-        setPath(item->data(kFolderRole).toString());
+        openFolder(item->data(kFolderRole).toString());
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event)
@@ -121,12 +223,15 @@ FileListBox::FileListBox(QWidget* parent)
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setModel(&model_);
-    // A click or a step with the arrow keys both choose an entry.
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid())
-                    emit fileClicked(current.row());
-            });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit fileClicked(index.row());
+    });
+}
+
+QString FileListBox::shownPath() const
+{
+    return shownText(path_);
 }
 
 bool FileListBox::setPath(const QString& folder)
@@ -135,11 +240,35 @@ bool FileListBox::setPath(const QString& folder)
     std::optional<QStringList> names = listFiles(target, kPictureExtensions);
     if (!names)
         return false;
-    path_ = target;
-    names_ = std::move(*names);
-    const QSignalBlocker block(selectionModel());
-    model_.setStringList(names_);
+    setListing(target, *names);
     return true;
+}
+
+void FileListBox::setListing(const QString& folder, const QStringList& names)
+{
+    path_ = folder;
+    names_ = names;
+    const QSignalBlocker block(selectionModel());
+    model_.setStringList(shownNames(names_));
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event)
+{
+    // Arrow keys, paging and typing letters all move the selection; each move chooses.
+    const int before = currentRow();
+    QListView::keyPressEvent(event);
+    if (currentRow() >= 0 && currentRow() != before)
+        emit fileClicked(currentRow());
+}
+
+void FileListBox::focusInEvent(QFocusEvent* event)
+{
+    // The item view makes the first entry current when the focus arrives; an entry becomes
+    // current only when the player chooses one.
+    const bool hadCurrent = currentIndex().isValid();
+    QListView::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->clearCurrentIndex();
 }
 
 } // namespace tavik

@@ -1,5 +1,6 @@
 #pragma once
-// The drive, folder and file lists of the settings screen, realised on a Linux file system.
+// The size list and the drive, folder and file lists of the settings screen, realised on a
+// Linux file system. Names show as PathText.h says; the lists keep the exact names.
 
 #include <QComboBox>
 #include <QListView>
@@ -7,8 +8,19 @@
 #include <QStringListModel>
 
 #include "shell/FileSystem.h"
+#include "shell/FolderReader.h"
 
 namespace tavik {
+
+// lstGroesse: a list that always has exactly one entry chosen (Ctrl+click cannot clear it).
+class ChoiceListBox : public QListWidget {
+public:
+    explicit ChoiceListBox(QWidget* parent);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+};
 
 // Drive1: the places a user keeps pictures on ("/", the home folder, mounted volumes).
 class DriveListBox : public QComboBox {
@@ -17,46 +29,70 @@ public:
     explicit DriveListBox(QWidget* parent);
     QString drive() const;        // root path of the selected entry
     QString driveText() const;    // the entry's text as the list shows it
-    // Selects the entry for `root`, adding one if the list lacks it. Emits driveChanged.
+    // Selects the entry for `root`, adding one if the list lacks it. Emits driveChanged
+    // when that is another drive than before.
     void setDrive(const QString& root);
+    // Shows entry `index` as the current drive without a Change event.
+    void showDrive(int index);
     void setVolumes(const QList<Volume>& volumes);
 
 signals:
-    void driveChanged(); // the Change event, by the player or by the program
+    void driveChanged(); // the Change event: the drive is another one, by the player or the program
 
 private:
+    void noteChange();
     QList<Volume> volumes_;
+    QString shownDrive_; // the drive of the last Change event
 };
 
-// Dir1: the open folder's path from the root down, then its subfolders.
-// A double click or Enter opens the folder under the cursor.
+// Dir1: the open folder's path from the root down, then its subfolders, each level indented
+// by drawing (the texts are the bare names). A double click or Enter opens the folder under
+// the cursor; its listing is read on a worker and shown when it comes back.
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent);
     QString path() const { return path_; }
-    // Opens `folder`. False, with the list left as it was, when it cannot be read.
+    // The picture files of the open folder, from the same reading as the subfolders.
+    const QStringList& files() const { return files_; }
+    // Opens `folder` at once (the program's way). False, with the list left as it was, when
+    // it cannot be read.
     bool setPath(const QString& folder);
+    // Opens `folder` as the player does: read on a worker; the list changes when the listing
+    // comes back, or marks the entry unreadable.
+    void openFolder(const QString& folder);
+    FolderReader& reader() { return reader_; }
 
 signals:
     void pathChanged(); // the Change event
+    void folderUnreadable(const QString& folder); // a folder asked for by openFolder
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void openItem(QListWidgetItem* item);
+    void showListing(const QString& folder, const FolderListing& listing);
+    void markUnreadable(const QString& folder);
     QString path_;
+    QStringList files_;
+    FolderReader reader_;
 };
 
 // File1: the files of a folder that match the pattern "*.bmp;*.jpg", in any letter case.
-// A plain string model keeps a folder of tens of thousands of files quick to show.
+// A plain string model keeps a folder of tens of thousands of files quick to show. A click,
+// or a key that moves the selection, chooses an entry; the focus entering the list does not.
 class FileListBox : public QListView {
     Q_OBJECT
 public:
     explicit FileListBox(QWidget* parent);
     QString path() const { return path_; }
+    // The folder's path as the player sees it (in messages).
+    QString shownPath() const;
+    // Reads `folder` and lists its files. False when it cannot be read.
     bool setPath(const QString& folder);
+    // Lists `names` (already read and sorted) as the files of `folder`.
+    void setListing(const QString& folder, const QStringList& names);
     int listCount() const { return names_.size(); }
     // Entry i, or an empty name past the end.
     QString entry(int i) const { return i >= 0 && i < names_.size() ? names_[i] : QString(); }
@@ -65,6 +101,10 @@ public:
 
 signals:
     void fileClicked(int index);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QString path_;

@@ -1,7 +1,9 @@
 #pragma once
-// What the folder browser asks of the file system: the picture files of a folder, its
-// subfolders and the mounted volumes. Plain Core code, fast on large folders.
+// What the folder browser asks of the file system: the subfolders and picture files of a
+// folder (read once for both), and the mounted volumes. Plain Core code, fast on large
+// folders. Paths are text as PathText.h describes: every listed name opens again.
 
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,14 +18,24 @@ QString joinPath(const QString& folder, const QString& name);
 // except for the root "/".
 QString normalFolder(const QString& path);
 
-// Bare names of the regular, visible files of `folder` whose names end in one of
-// `extensions` (lower case, without the dot) in any letter case, sorted by name without
-// regard to case. Names that cannot be represented as text are left out, since they could
-// never be opened again by name. Nothing when the folder cannot be read.
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions);
+// One reading of a folder: its visible subfolders, and its visible regular files whose names
+// end in one of the extensions asked for (any letter case), each sorted in German order.
+struct FolderListing {
+    QStringList subfolders;
+    QStringList files;
+};
 
-// Names of the visible subfolders of `folder`, sorted by name. Nothing when it cannot be read.
+// Reads `folder` once. Folder names that are not valid UTF-8 are kept (they can be opened);
+// file names that are not are left out, since the picture readers open files by their text.
+// Nothing when the folder cannot be read.
+std::optional<FolderListing> readFolder(const QString& folder, const QStringList& extensions);
+
+// The two halves of readFolder, for callers that want only one.
+std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions);
 std::optional<QStringList> listSubfolders(const QString& folder);
+
+// Opens `path` for reading by its exact bytes, also below a folder whose name is not UTF-8.
+bool openForReading(QFile& file, const QString& path);
 
 struct Volume {
     QString rootPath; // where it is mounted

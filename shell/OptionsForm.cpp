@@ -2,6 +2,8 @@
 
 #include "shell/Window.h"
 
+#include <QShowEvent>
+
 namespace tavik {
 
 OptionsForm::OptionsForm(QWidget* parent)
@@ -16,7 +18,7 @@ OptionsForm::OptionsForm(QWidget* parent)
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), pxRect(0, 0, 2295, 2175));
     Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("Spielfeldgrösse"),
                        pxRect(480, 240, 1095, 255));
-    lstGroesse = new QListWidget(Frame1);
+    lstGroesse = new ChoiceListBox(Frame1);
     lstGroesse->setObjectName(QStringLiteral("lstGroesse"));
     lstGroesse->setGeometry(pxRect(720, 480, 615, 840));
     lstGroesse->addItems({QStringLiteral("4 x 4"), QStringLiteral("6 x 6"),
@@ -64,6 +66,14 @@ OptionsForm::OptionsForm(QWidget* parent)
     cmdNimmOptions->setFocus();
 
     centreOnScreen(this);
+}
+
+void OptionsForm::showEvent(QShowEvent* event)
+{
+    // No title bar, but a frame the player can resize and the window manager can move.
+    if (!event->spontaneous())
+        askForThinFrame(this);
+    QWidget::showEvent(event);
 }
 
 } // namespace tavik

@@ -30,6 +30,9 @@ public:
     QPushButton* cmdExit = nullptr;
     ImageBox* Image1 = nullptr;
     QPushButton* cmdNimmOptions = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace tavik

@@ -3,9 +3,24 @@
 
 #include <QtTest>
 
+#include <QApplication>
+#include <QBuffer>
+#include <QCollator>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "settings/OptionsWindow.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
+#include "shell/NameOrder.h"
+#include "shell/PathText.h"
 
 using namespace tavik;
 
@@ -27,6 +42,31 @@ void makePictures(const QString& folder, const QString& prefix, int count)
     for (int i = 0; i < count; ++i)
         QVERIFY(test::writePicture(QDir(folder).filePath(QStringLiteral("%1%2.jpg").arg(prefix).arg(i, 2, 10, QLatin1Char('0'))),
                                    {30, 20}, "JPG"));
+}
+
+// Makes a file or folder whose name is given as raw bytes (not necessarily UTF-8).
+bool makeRaw(const QByteArray& path, bool folder, const QByteArray& content = {})
+{
+    if (folder)
+        return ::mkdir(path.constData(), 0755) == 0;
+    FILE* f = std::fopen(path.constData(), "w");
+    if (!f)
+        return false;
+    std::fwrite(content.constData(), 1, size_t(content.size()), f);
+    return std::fclose(f) == 0;
+}
+
+QListWidgetItem* itemShown(QListWidget* list, const QString& text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void doubleClick(QListWidget* list, QListWidgetItem* item)
+{
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -253,26 +293,393 @@ private slots:
         QCOMPARE(options->Dir1->path(), programFolder);
     }
 
+    // lstGroesse: exactly one size stays chosen, whatever the player clicks.
+    void sizeListKeepsOneChoice_data()
+    {
+        QTest::addColumn<int>("row");             // where the player clicks, -1 beside the entries
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("size");
+        QTest::newRow("Ctrl+click on the chosen size") << 3 << int(Qt::ControlModifier) << 10;
+        QTest::newRow("Ctrl+click on another size") << 1 << int(Qt::ControlModifier) << 6;
+        QTest::newRow("click beside the entries") << -1 << 0 << 10;
+        QTest::newRow("plain click") << 0 << 0 << 4;
+    }
+    void sizeListKeepsOneChoice()
+    {
+        QFETCH(int, row);
+        QFETCH(int, modifiers);
+        QFETCH(int, size);
+        options->show();
+        QListWidget* list = options->lstGroesse;
+        const QPoint at = row >= 0 ? list->visualItemRect(list->item(row)).center()
+                                   : QPoint(list->viewport()->width() / 2, list->viewport()->height() - 2);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers), at);
+        QCOMPARE(list->selectedItems().size(), 1);
+        QCOMPARE(list->row(list->selectedItems().first()), (size - 4) / 2);
+        QCOMPARE(options->Spielfeldgroesse, size);
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier); // Ctrl+Space toggles in a plain list
+        QCOMPARE(list->selectedItems().size(), 1);
+    }
+
+    // Drive1: the Change event runs only for another drive.
+    void driveNotReady_data()
+    {
+        QTest::addColumn<bool>("stuck");
+        QTest::newRow("a drive that is gone") << false;
+        QTest::newRow("a drive that never answers") << true;
+    }
     void driveNotReady()
     {
-        options->Drive1->setVolumes({{"/", "/"}, {chosen("ausgehaengt"), "USB-STICK"}});
-        options->Drive1->setCurrentIndex(1);
-        emit options->Drive1->driveChanged();
-        QCOMPARE(world.box.shown.size(), 1);
+        QFETCH(bool, stuck);
+        QSemaphore answer;
+        QThreadPool pool;
+        FolderReader& reader = options->Dir1->reader();
+        const QString usb = stuck ? chosen("acht") : chosen("ausgehaengt");
+        if (stuck) {
+            reader.setPool(&pool);
+            reader.setDeadline(std::chrono::milliseconds(50));
+            reader.setRead([&answer, usb](const QString& folder) {
+                if (folder == usb)
+                    answer.acquire();
+                return readFolder(folder, {"jpg"});
+            });
+        }
+        options->show();
+        options->Drive1->setVolumes({{"/", "/"}, {usb, "USB-STICK"}});
+        QTest::keyClick(options->Drive1, Qt::Key_Down); // the player steps to the second drive
+        QTRY_COMPARE(world.box.shown.size(), 1);
         QCOMPARE(world.box.shown[0].text, QStringLiteral("Das Laufwerk USB-STICK ist nicht bereit !"));
         QCOMPARE(world.box.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(options->Drive1->drive(), QStringLiteral("/"));
         QCOMPARE(options->Dir1->path(), QStringLiteral("/"));
         QCOMPARE(options->File1->path(), QStringLiteral("/"));
+        answer.release();
+        pool.waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(options->Dir1->path(), QStringLiteral("/")); // the drive's late answer changes nothing
+        reader.setPool(nullptr);
     }
 
     void driveOpensItsRoot()
     {
         options->Drive1->setVolumes({{"/", "/"}, {chosen("acht"), chosen("acht")}});
         options->Drive1->setDrive(chosen("acht"));
+        QTRY_COMPARE(options->Dir1->path(), chosen("acht"));
         QVERIFY(world.box.shown.isEmpty());
-        QCOMPARE(options->Dir1->path(), chosen("acht"));
         QCOMPARE(options->File1->listCount(), 8);
+    }
+
+    void sameDriveAgainKeepsTheFolder_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Enter on the chosen drive in the open list") << "popup";
+        QTest::newRow("typing the chosen drive's first letter") << "type";
+    }
+    void sameDriveAgainKeepsTheFolder()
+    {
+        QFETCH(QString, how);
+        options->show();
+        options->Drive1->setVolumes({{root.path(), "Bilder"}, {chosen("acht"), "Kamera"}});
+        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        if (how == "popup") {
+            options->Drive1->showPopup();
+            QTest::keyClick(options->Drive1->view(), Qt::Key_Return);
+        } else {
+            QTest::keyClicks(options->Drive1, "B");
+        }
+        QCOMPARE(options->Drive1->drive(), root.path());
+        QCOMPARE(options->Dir1->path(), chosen("zwanzig"));
+        QCOMPARE(options->File1->listCount(), 20);
+        QTest::keyClick(options->Drive1, Qt::Key_Down); // another drive: its folder opens
+        QTRY_COMPARE(options->Dir1->path(), chosen("acht"));
+    }
+
+    // Dir1 and File1: typing letters jumps to the first matching entry; in File1 that move
+    // chooses the entry like a click.
+    void typeAhead_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("Dir1, one letter") << "Dir1" << "z" << "zwanzig";
+        QTest::newRow("Dir1, two letters") << "Dir1" << "dr" << "drei";
+        QTest::newRow("File1, one letter") << "File1" << "b" << "birne.jpg";
+        QTest::newRow("File1, umlaut") << "File1" << QString("ä") << QString("Äpfel.jpg");
+        QTest::newRow("Drive1, one letter") << "Drive1" << "k" << "Kamera";
+    }
+    void typeAhead()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, typed);
+        QFETCH(QString, current);
+        QTemporaryDir dir;
+        for (const char* name : {"apfel.jpg", "Äpfel.jpg", "birne.jpg", "Zitrone.jpg"})
+            QVERIFY(test::writePicture(dir.filePath(QString::fromUtf8(name)), {20, 20}, "JPG"));
+        options->show();
+        if (list == "Drive1") {
+            options->Drive1->setVolumes({{root.path(), "Bilder"}, {chosen("acht"), "Kamera"}});
+            QTest::keyClicks(options->Drive1, typed);
+            QCOMPARE(options->Drive1->currentText(), current);
+            QTRY_COMPARE(options->Dir1->path(), chosen("acht")); // another drive: its folder opens
+        } else if (list == "Dir1") {
+            QVERIFY(options->Dir1->setPath(root.path()));
+            QTest::keyClicks(options->Dir1, typed);
+            QCOMPARE(options->Dir1->currentItem()->text(), current);
+            QCOMPARE(options->Dir1->path(), root.path()); // moving is not opening
+        } else {
+            QVERIFY(options->Dir1->setPath(dir.path()));
+            for (QChar c : typed) // letters as a keyboard sends them, umlauts included
+                QTest::sendKeyEvent(QTest::Click, options->File1, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QCOMPARE(options->File1->currentIndex().data().toString(), current);
+            QCOMPARE(options->BildPfad, dir.filePath(current)); // the preview ran for it
+        }
+    }
+
+    void folderListIndentsByDrawing()
+    {
+        options->show();
+        QVERIFY(options->Dir1->setPath(root.path()));
+        const QStringList steps = root.path().split('/', Qt::SkipEmptyParts);
+        QListWidget* dir = options->Dir1;
+        QCOMPARE(dir->item(steps.size())->text(), steps.last()); // the bare name, no blanks
+        QListWidgetItem* sub = itemShown(dir, "acht");
+        QVERIFY(sub);
+        // Each level is drawn further right than the one above it.
+        const int texts[] = {0, 1, int(steps.size()), dir->row(sub)};
+        int left = -1;
+        for (int row : texts) {
+            QStyleOptionViewItem option;
+            option.initFrom(dir);
+            const int width = dir->itemDelegate()->sizeHint(option, dir->model()->index(row, 0)).width()
+                              - dir->fontMetrics().horizontalAdvance(dir->item(row)->text());
+            QVERIFY2(width > left, qPrintable(dir->item(row)->text()));
+            left = width;
+        }
+    }
+
+    void doubleClickOrEnterOpensAFolder_data()
+    {
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("double click") << false;
+        QTest::newRow("Enter") << true;
+    }
+    void doubleClickOrEnterOpensAFolder()
+    {
+        QFETCH(bool, enter);
+        options->show();
+        QVERIFY(options->Dir1->setPath(root.path()));
+        QListWidgetItem* item = itemShown(options->Dir1, "zwanzig");
+        QVERIFY(item);
+        if (enter) {
+            options->Dir1->setCurrentItem(item);
+            QTest::keyClick(options->Dir1, Qt::Key_Return);
+        } else {
+            doubleClick(options->Dir1, item);
+        }
+        QTRY_COMPARE(options->Dir1->path(), chosen("zwanzig"));
+        QCOMPARE(options->File1->path(), chosen("zwanzig"));
+        QCOMPARE(options->File1->listCount(), 20);
+        QCOMPARE(options->File1->entry(0), QStringLiteral("z00.jpg"));
+    }
+
+    void folderNotUtf8OpensAndListsItsFiles()
+    {
+        QTemporaryDir dir;
+        const QByteArray parent = QFile::encodeName(dir.path());
+        const QByteArray folder = parent + "/Ferien\xFF\n2019";
+        QVERIFY(makeRaw(folder, true));
+        QByteArray picture;
+        {
+            QBuffer buffer(&picture);
+            buffer.open(QIODevice::WriteOnly);
+            QImage(12, 8, QImage::Format_RGB32).save(&buffer, "JPG");
+        }
+        QVERIFY(makeRaw(folder + "/strand.jpg", false, picture));
+        QVERIFY(makeRaw(folder + "/tab\tname.jpg", false, picture));
+        options->show();
+        QVERIFY(options->Dir1->setPath(dir.path()));
+        // Shown with a replacement character and a visible placeholder for the line feed, on one row.
+        QListWidgetItem* item = itemShown(options->Dir1, QString::fromUtf8("Ferien\xEF\xBF\xBD?2019"));
+        QVERIFY(item);
+        doubleClick(options->Dir1, item);
+        QTRY_COMPARE(options->File1->listCount(), 2);
+        QCOMPARE(encodePath(options->File1->path()), folder);
+        QCOMPARE(options->File1->shownPath(), dir.path() + QString::fromUtf8("/Ferien\xEF\xBF\xBD?2019"));
+        QCOMPARE(options->File1->entry(0), QStringLiteral("strand.jpg"));
+        QCOMPARE(options->File1->model()->index(1, 0).data().toString(), QStringLiteral("tab?name.jpg"));
+        QFile file;
+        QVERIFY(openForReading(file, joinPath(options->File1->path(), options->File1->entry(0))));
+        QCOMPARE(file.readAll(), picture);
+        // A folder below it opens too.
+        QVERIFY(makeRaw(folder + "/tiefer", true));
+        QVERIFY(options->Dir1->setPath(options->File1->path()));
+        QListWidgetItem* below = itemShown(options->Dir1, "tiefer");
+        QVERIFY(below);
+        doubleClick(options->Dir1, below);
+        QTRY_COMPARE(encodePath(options->Dir1->path()), folder + "/tiefer");
+        ::unlink((folder + "/strand.jpg").constData());
+        ::unlink((folder + "/tab\tname.jpg").constData());
+        ::rmdir((folder + "/tiefer").constData());
+        ::rmdir((folder).constData()); // the temporary folder cannot name it
+    }
+
+    void staleListingIsDropped_data()
+    {
+        QTest::addColumn<bool>("lateBeforeCurrent"); // the late listing arrives while the current one is on its way
+        QTest::newRow("late listing after the current one") << false;
+        QTest::newRow("late listing before the current one") << true;
+    }
+    void staleListingIsDropped()
+    {
+        QFETCH(bool, lateBeforeCurrent);
+        QSemaphore slowShare, currentShare;           // each share answers when released
+        std::atomic<bool> slowAsked{false}, currentAsked{false};
+        QThreadPool pool;
+        FolderReader& reader = options->Dir1->reader();
+        reader.setPool(&pool);
+        const QString slow = chosen("acht");
+        reader.setRead([&, slow, lateBeforeCurrent](const QString& folder) {
+            if (folder == slow) {
+                slowAsked = true;
+                slowShare.acquire();
+            } else if (lateBeforeCurrent) {
+                currentAsked = true;
+                currentShare.acquire();
+            }
+            return readFolder(folder, {"bmp", "jpg"});
+        });
+        options->show();
+        QVERIFY(options->Dir1->setPath(root.path()));
+        QSignalSpy changes(options->Dir1, &DirListBox::pathChanged);
+        doubleClick(options->Dir1, itemShown(options->Dir1, "acht"));
+        QTRY_VERIFY(slowAsked);
+        doubleClick(options->Dir1, itemShown(options->Dir1, "drei")); // the player moves on
+        if (lateBeforeCurrent) {
+            QTRY_VERIFY(currentAsked);
+            slowShare.release();
+            QTRY_COMPARE(pool.activeThreadCount(), 1); // the late listing has been posted
+            QCoreApplication::sendPostedEvents();      // and delivered
+            QCOMPARE(options->Dir1->path(), root.path());
+            currentShare.release();
+            QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
+        } else {
+            QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
+            slowShare.release();
+            pool.waitForDone();                   // the late listing has been posted
+            QCoreApplication::sendPostedEvents(); // and delivered
+        }
+        pool.waitForDone();
+        QCOMPARE(options->Dir1->path(), chosen("drei"));
+        QCOMPARE(options->File1->path(), chosen("drei"));
+        QCOMPARE(options->File1->listCount(), 3);
+        QCOMPARE(changes.count(), 1); // the late folder was never shown
+        reader.setPool(nullptr);
+    }
+
+    void stuckFolderShowsUnreadable()
+    {
+        QSemaphore stuck;
+        QThreadPool pool;
+        FolderReader& reader = options->Dir1->reader();
+        reader.setPool(&pool);
+        reader.setDeadline(std::chrono::milliseconds(50));
+        reader.setRead([&stuck](const QString& folder) {
+            stuck.acquire(); // never answers until the test ends
+            return readFolder(folder, {"jpg"});
+        });
+        options->show();
+        QVERIFY(options->Dir1->setPath(root.path()));
+        doubleClick(options->Dir1, itemShown(options->Dir1, "zwanzig"));
+        QTRY_VERIFY(itemShown(options->Dir1, "zwanzig (nicht lesbar)"));
+        QCOMPARE(options->Dir1->path(), root.path());
+        stuck.release();
+        pool.waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(options->Dir1->path(), root.path()); // the late listing is dropped
+        reader.setPool(nullptr);
+    }
+
+    // File1: only a click or a key that moves the selection runs the preview.
+    void focusAloneRunsNoPreview_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("Tab into the list") << "" << false;
+        QTest::newRow("Tab, then Down") << "down" << true;
+        QTest::newRow("Tab, then a click") << "click" << true;
+    }
+    void focusAloneRunsNoPreview()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, message);
+        QTemporaryDir dir;
+        QVERIFY(test::writePicture(dir.filePath("a_gross.jpg"), {30, 30}, "JPG", 75001));
+        QVERIFY(test::writePicture(dir.filePath("b.jpg"), {30, 30}, "JPG"));
+        options->show();
+        QApplication::setActiveWindow(options.get());
+        QVERIFY(options->Dir1->setPath(dir.path()));
+        options->Dir1->setFocus();
+        QTest::keyClick(options->Dir1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), options->File1);
+        QVERIFY(!options->File1->currentIndex().isValid());
+        if (then == "down")
+            QTest::keyClick(options->File1, Qt::Key_Down);
+        else if (then == "click")
+            QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {},
+                              options->File1->visualRect(options->File1->model()->index(0, 0)).center());
+        QCOMPARE(world.box.shown.size(), message ? 1 : 0);
+        QCOMPARE(options->BildPfad, message ? dir.filePath("a_gross.jpg") : QString());
+    }
+
+    // File1's order: German, without regard to case; the collection takes the first entries.
+    void germanOrder_data()
+    {
+        QTest::addColumn<QStringList>("sorted");
+        QTest::newRow("umlauts and sharp s") << QStringList{"apfel.jpg", "Äpfel.jpg", "b.jpg", "Ofen.jpg", "Öl.jpg",
+                                                           "strasse.jpg", "Straße.jpg", "Strasse2.jpg", "Übung.bmp",
+                                                           "Uhu.jpg", "Zebra.jpg"};
+        QTest::newRow("ue is no umlaut") << QStringList{"Mueller.jpg", "Muller.jpg", "Müller.jpg", "mülltonne.jpg", "MUSTER.jpg"};
+        QTest::newRow("punctuation and digits") << QStringList{"_x.jpg", "10.jpg", "9.jpg", "a b.jpg", "a-b.jpg",
+                                                              "a.b.jpg", "ab.jpg"};
+        QTest::newRow("beyond German letters") << QStringList{"café.jpg", "Cafe2.jpg", "Łódź.jpg", "zebra.jpg"};
+    }
+    void germanOrder()
+    {
+        QFETCH(QStringList, sorted);
+        QTemporaryDir dir;
+        for (const QString& name : sorted)
+            QVERIFY(test::writePicture(dir.filePath(name), {20, 20}, name.endsWith("bmp") ? "BMP" : "JPG"));
+        QVERIFY(options->Dir1->setPath(dir.path()));
+        QStringList listed;
+        for (int i = 0; i < options->File1->listCount(); ++i)
+            listed << options->File1->entry(i);
+        QCOMPARE(listed, sorted);
+        // The start action takes them in the same order.
+        options->lstGroesse->setCurrentRow(0);
+        world.box.onShow = nullptr;
+        options->cmdNimmOptions->click();
+        QVERIFY(game);
+        for (int i = 0; i < std::min<int>(8, sorted.size()); ++i)
+            QCOMPARE(game->bilder[i], dir.filePath(sorted[i]));
+    }
+
+    void quickOrderAgreesWithTheCollation()
+    {
+        // Random names over ASCII and the German letters, checked pair by pair against ICU.
+        const QString alphabet = QString::fromUtf8("aAbBoOsSuUzZäÄöÖüÜß .-_19");
+        QRandomGenerator random(4711);
+        std::vector<QString> names;
+        for (int i = 0; i < 400; ++i) {
+            QString name;
+            for (int n = 1 + random.bounded(6); n > 0; --n)
+                name += alphabet[random.bounded(alphabet.size())];
+            names.push_back(name);
+        }
+        const QStringList sorted = sortedGermanly(std::move(names));
+        QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        for (qsizetype i = 1; i < sorted.size(); ++i)
+            QVERIFY2(collator.compare(sorted[i - 1], sorted[i]) <= 0, qPrintable(sorted[i - 1] + " | " + sorted[i]));
     }
 };
 

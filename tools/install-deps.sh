@@ -4,8 +4,8 @@
 #   install-deps.sh [more packages...]   (make bench and make fuzz name what they add)
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2
-          desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland "$@")
+packages=(cmake make g++ qt6-base-dev libxcb1-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
+          fonts-liberation2 desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland "$@")
 
 missing=()
 for p in "${packages[@]}"; do
