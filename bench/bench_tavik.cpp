@@ -18,6 +18,8 @@
 #include "game/MainWindow.h"
 #include "game/Partie.h"
 #include "game/PictureCache.h"
+#include "game/PictureFile.h"
+#include "pictures/PicturePool.h"
 #include "scores/HighScoreFile.h"
 #include "settings/Collection.h"
 #include "settings/PictureRule.h"
@@ -164,7 +166,7 @@ void HighScoreRewrite(benchmark::State& state)
 
 void showFirst(benchmark::State& state, const QString& path)
 {
-    against(state, [&] { PictureCache cache(169); benchmark::DoNotOptimize(cache.bild(path)); },
+    against(state, [&] { benchmark::DoNotOptimize(loadFitted(path, 169)); },
             [&] { benchmark::DoNotOptimize(QImage(path)); });
 }
 
@@ -183,6 +185,8 @@ void showAgain(benchmark::State& state, const QString& path)
     MAIN game({box, clock, random, folder}, 4, QStringLiteral("Bench"));
     game.partie.KartenBild[1] = path;
     game.Zeige_Bild(0, 0);
+    picturePool()->waitForDone();
+    QCoreApplication::processEvents();
     against(state, [&] { game.Zeige_Bild(0, 0); }, [&] { benchmark::DoNotOptimize(QImage(path)); });
 }
 

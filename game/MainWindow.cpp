@@ -3,15 +3,30 @@
 #include "game/GameClock.h"
 #include "game/Grid.h"
 #include "game/NumberText.h"
+#include "game/PictureFile.h"
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
 
 namespace tavik {
 
-MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent)
+namespace {
+
+// The standard decoder of a display box's picture; runs on a worker.
+Decoded standardBoxDecode(const QString& path, QSize /*area*/, qreal /*dpr*/)
+{
+    auto [fitted, image] = loadFitted(path, MainForm::kBoxSize);
+    return {std::move(image), fitted};
+}
+
+} // namespace
+
+MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent,
+           PictureWork work)
     : MainForm(parent)
     , services_(services)
 {
+    bilder_ = new PictureCache(work.decode ? work.decode : standardBoxDecode, boxInnen(), work.deadline, this);
+    connect(bilder_, &PictureCache::arrived, this, &MAIN::bildAngekommen);
     for (int i = 0; i < kCardCount; ++i)
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
@@ -20,9 +35,6 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     connect(cmdHallOfFame, &QPushButton::clicked, this, &MAIN::cmdHallOfFame_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &MAIN::cmdOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
-    vorladen_ = new QTimer(this);
-    vorladen_->setInterval(0);
-    connect(vorladen_, &QTimer::timeout, this, &MAIN::ladeNaechstesBild);
     Form_Load(spielfeldgroesse, spielername);
 }
 
@@ -82,29 +94,49 @@ void MAIN::tmrLadeBilder_Timer()
     frmMischen->hide();
     frmSpiel->setEnabled(true);
     tmrZeit->start();
-    nochZuLaden_ = liste.mid(0, partie.Bildanzahl);
-    vorladen_->start();
+    bilder_->ladeVoraus(liste.mid(0, partie.Bildanzahl), imgKarteOffen[0]->devicePixelRatioF());
 }
 
-void MAIN::ladeNaechstesBild()
+QSize MAIN::boxInnen() const
 {
-    if (nochZuLaden_.isEmpty()) {
-        vorladen_->stop();
-        return;
-    }
-    bilder_.bild(nochZuLaden_.takeFirst());
+    const int rand = 2 * imgKarteOffen[0]->frameWidth();
+    return QSize(kBoxSize - rand, kBoxSize - rand);
 }
 
-void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
+void MAIN::zeigeIn(int Nr1Nr2, const PictureCache::Bild& b)
 {
     ImageBox* box = imgKarteOffen[static_cast<size_t>(Nr1Nr2)];
     box->setStretch(false);
-    // A picture that cannot be read (gone, unreadable, not decodable) leaves the box empty.
-    const PictureCache::Bild& b = bilder_.bild(partie.bildVon(BildNummer));
+    // A picture that cannot be read (gone, unreadable, not decodable, past its deadline)
+    // leaves the box empty.
     box->setPicture(b.pixmap);
     box->resize(b.groesse.isValid() ? b.groesse : QSize(kBoxSize, kBoxSize));
     box->setStretch(true);
     box->show();
+}
+
+void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
+{
+    const QString path = partie.bildVon(BildNummer);
+    gewuenscht_[static_cast<size_t>(Nr1Nr2)] = path;
+    if (const PictureCache::Bild* b = bilder_->fertig(path)) {
+        zeigeIn(Nr1Nr2, *b);
+        return;
+    }
+    // Not decoded yet: the box opens empty at once and the picture follows when it comes.
+    zeigeIn(Nr1Nr2, PictureCache::Bild{});
+    bilder_->lade(path, imgKarteOffen[static_cast<size_t>(Nr1Nr2)]->devicePixelRatioF());
+}
+
+void MAIN::bildAngekommen(const QString& path)
+{
+    for (int i = 0; i < 2; ++i) {
+        // Wanted only while the box still waits for it: an attempt judged since hid the box.
+        if (gewuenscht_[static_cast<size_t>(i)] != path || imgKarteOffen[static_cast<size_t>(i)]->isHidden())
+            continue;
+        if (const PictureCache::Bild* b = bilder_->fertig(path))
+            zeigeIn(i, *b);
+    }
 }
 
 void MAIN::cmdBild_Click(int Index)

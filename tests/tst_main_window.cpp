@@ -8,6 +8,7 @@
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
+#include "tests/PictureWaits.h"
 
 using namespace tavik;
 
@@ -140,6 +141,7 @@ private slots:
         world.random.draws = {0.3f, 0.9f, 0.1f, 0.6f, 0.45f};
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
+        QVERIFY(test::settlePictures());
         const int partner = partnerOf(*game, 0);
         const int other = partner == 1 ? 2 : 1;
 
@@ -230,6 +232,7 @@ private slots:
         MAIN game(world.services(), 4, "x");
         game.partie.KartenBild[1] = path;
         game.Zeige_Bild(1, 0);
+        QVERIFY(test::settlePictures());
         QCOMPARE(game.imgKarteOffen[1]->size(), box);
         QVERIFY(!game.imgKarteOffen[1]->isHidden());
         QVERIFY(game.imgKarteOffen[1]->stretch());
@@ -249,9 +252,11 @@ private slots:
         for (const QString& p : mine)
             game.appendBild(p);
         game.show();
+        for (const QString& p : mine) // gone after the collection, before any decode
+            QVERIFY(QFile::remove(p));
         game.tmrLadeBilder_Timer();
-        QVERIFY(QFile::remove(game.partie.bildVon(0)));
         click(game, 0);
+        QVERIFY(test::settlePictures());
         QVERIFY(game.imgKarteOffen[0]->isVisible());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture());
         click(game, partnerOf(game, 0));
@@ -355,6 +360,7 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 6);
         game->tmrLadeBilder_Timer();
+        QVERIFY(test::settlePictures());
         click(*game, 0);
         click(*game, 7);
         const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());

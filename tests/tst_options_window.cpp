@@ -6,6 +6,7 @@
 #include "settings/OptionsWindow.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
+#include "tests/PictureWaits.h"
 
 using namespace tavik;
 
@@ -124,6 +125,7 @@ private slots:
         QCOMPARE(options->File1->path(), chosen(folder));
         world.box.onShow = [this] { QVERIFY(game == nullptr || game->bilder.size() < 8); };
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         world.box.onShow = nullptr;
 
         QVERIFY(game);
@@ -153,6 +155,7 @@ private slots:
     {
         // 10 x 10 needs 50; the program folder has 10: no message, a short list.
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QVERIFY(world.box.shown.isEmpty());
         QVERIFY(game);
         QCOMPARE(game->bilder.size(), 10);
@@ -166,6 +169,7 @@ private slots:
         options->lstGroesse->setCurrentRow(1); // 18 pairs
         QVERIFY(options->Dir1->setPath(chosen("verweis")));
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QCOMPARE(world.box.shown.size(), 1);
         QCOMPARE(game->bilder.size(), 18);
         QCOMPARE(game->bilder[0], chosen("verweis") + "/s00.jpg");
@@ -177,6 +181,7 @@ private slots:
         QTemporaryDir empty;
         open(empty.path());
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QVERIFY(game);
         QVERIFY(game->bilder.isEmpty());
         QVERIFY(game->shown);
@@ -207,8 +212,11 @@ private slots:
         QVERIFY(test::writePicture(dir.filePath(name), natural, name.endsWith("bmp") ? "BMP" : "JPG", bytes));
         QVERIFY(options->Dir1->setPath(dir.path()));
         options->File1_Click(0); // a picture in view before
+        QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         options->File1_Click(1);
+        QVERIFY(!options->imgVorschau->isVisibleTo(options.get())); // hidden while it is read
+        QVERIFY(test::settlePictures());
         QCOMPARE(options->BildPfad, dir.filePath(name));
         QCOMPARE(options->Pfad, dir.path() + "/");
         if (shown.isValid()) {
@@ -231,6 +239,7 @@ private slots:
         QVERIFY(test::writeBytes(dir.filePath("kaputt.jpg"), QByteArray(500, 'x')));
         QVERIFY(options->Dir1->setPath(dir.path()));
         options->File1_Click(0);
+        QVERIFY(test::settlePictures());
         QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(world.box.shown.isEmpty());
     }
@@ -238,6 +247,7 @@ private slots:
     void anotherFolderKeepsThePreview()
     {
         options->File1_Click(0);
+        QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(options->Dir1->setPath(chosen("acht")));
         QCOMPARE(options->File1->path(), chosen("acht"));
