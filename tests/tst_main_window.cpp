@@ -5,12 +5,31 @@
 
 #include "game/Grid.h"
 #include "game/MainWindow.h"
+#include "game/PictureFile.h"
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 #include "tests/PictureWaits.h"
 
+using namespace std::chrono_literals;
 using namespace tavik;
+
+namespace {
+
+// A decoder that answers only when the test lets it.
+PictureWork blockedDecoder(QSemaphore& drive, std::chrono::milliseconds deadline)
+{
+    PictureWork work;
+    work.decode = [&drive](const QString& path, QSize, qreal) {
+        drive.acquire();
+        auto [fitted, image] = loadFitted(path, MainForm::kBoxSize);
+        return Decoded{image, fitted};
+    };
+    work.deadline = deadline;
+    return work;
+}
+
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -336,6 +355,72 @@ private slots:
         QTRY_VERIFY(std::all_of(pictures.begin(), pictures.begin() + 8,
                                 [&](const QString& p) { return game->bilder().geladen(p); }));
         QVERIFY(!game->bilder().geladen(pictures[8]));
+    }
+
+    void aClickNeverWaitsForADecode()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        click(game, 0); // returns although every decode is blocked
+        QVERIFY(game.imgKarteOffen[0]->isVisible());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture());
+        drive.release(100);
+        QTRY_VERIFY(game.imgKarteOffen[0]->hasPicture()); // shown as soon as it comes
+        QCOMPARE(game.imgKarteOffen[0]->size(), QSize(169, 112));
+        QVERIFY(test::settlePictures());
+        drive.acquire(drive.available());
+    }
+
+    void aLatePictureShowsOnlyWhereItIsStillWanted()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        const int other = partnerOf(game, 0) == 1 ? 2 : 1;
+        click(game, 0);
+        click(game, other);
+        game.tmrKlick_Timer(); // judged before either picture came
+        drive.release(100);
+        QVERIFY(test::settlePictures());
+        for (ImageBox* box : game.imgKarteOffen) {
+            QVERIFY(box->isHidden());
+            QVERIFY(!box->hasPicture());
+        }
+        drive.acquire(drive.available());
+    }
+
+    void aPicturePastItsDeadlineLeavesTheBoxEmpty()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 100ms));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        click(game, 0);
+        QTRY_VERIFY(game.bilder().geladen(game.partie.bildVon(0))); // given up
+        QVERIFY(game.imgKarteOffen[0]->isVisible());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture());
+        click(game, partnerOf(game, 0));
+        QCOMPARE(game.partie.Gefunden, 1); // the game goes on
+        drive.release(100);
+        QTRY_COMPARE(stuckJobs::count(), 0);
+        QVERIFY(test::settlePictures());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture()); // the late picture is not shown
+        drive.acquire(drive.available());
     }
 
     void playableByKeyboard()

@@ -1,13 +1,16 @@
 // The settings screen: its load state, the size list, the start action with its shortfall
 // message and top-up, the preview and the drive fallback, on folders made for each test.
 
+#include <QProgressBar>
 #include <QtTest>
 
 #include "settings/OptionsWindow.h"
+#include "settings/PictureRule.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 #include "tests/PictureWaits.h"
 
+using namespace std::chrono_literals;
 using namespace tavik;
 
 namespace {
@@ -40,22 +43,38 @@ class TestOptionsWindow : public QObject {
     test::ScriptedWorld world;
     std::unique_ptr<RecordingGame> game;
     std::unique_ptr<OPTIONS> options;
+    int gamesMade = 0;
 
-    void open(const QString& folder = {})
+    void open(const QString& folder = {}, PictureWork work = {})
     {
         world.folder.folder = folder.isEmpty() ? programFolder : folder;
         game.reset();
+        gamesMade = 0;
         options = std::make_unique<OPTIONS>(world.services(), [this](int n, const QString& name) {
+            ++gamesMade;
             game = std::make_unique<RecordingGame>();
             game->spielfeldgroesse = n;
             game->name = name;
             return game.get();
-        });
+        }, nullptr, std::move(work));
         options->setAttribute(Qt::WA_DeleteOnClose, false);
         world.box.shown.clear();
     }
 
     QString chosen(const QString& name) { return root.filePath(name); }
+
+    // The player's way of choosing a file: a click on its row of the list.
+    void clickFile(int row)
+    {
+        const QRect r = options->File1->visualRect(options->File1->model()->index(row, 0));
+        QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    void showOptions()
+    {
+        options->show();
+        QVERIFY(QTest::qWaitForWindowExposed(options.get()));
+    }
 
 private slots:
     void initTestCase()
@@ -253,6 +272,117 @@ private slots:
         QCOMPARE(options->File1->path(), chosen("acht"));
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(options->imgVorschau->hasPicture());
+    }
+
+    void aStuckPreviewNeitherFreezesNorOverwritesALaterOne()
+    {
+        static QSemaphore drive;
+        PictureWork work;
+        work.decode = [](const QString& path, QSize, qreal) {
+            QImage image(30, 20, QImage::Format_RGB32);
+            image.fill(Qt::blue);
+            if (path.endsWith("a00.jpg")) {
+                drive.acquire(); // a share that does not answer
+                return Decoded{image, QSize(40, 40)};
+            }
+            return Decoded{image, QSize(100, 66)};
+        };
+        work.deadline = 100ms;
+        open({}, work);
+        QVERIFY(options->Dir1->setPath(chosen("acht")));
+        showOptions();
+        clickFile(0);
+        QCOMPARE(options->BildPfad, chosen("acht") + "/a00.jpg");
+        QTRY_COMPARE(stuckJobs::count(), 1); // the deadline passed while the screen ran on
+        QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
+        QVERIFY(world.box.shown.isEmpty());
+
+        clickFile(1);
+        QTRY_VERIFY(options->imgVorschau->isVisibleTo(options.get()));
+        QCOMPARE(options->imgVorschau->size(), QSize(100, 66));
+        drive.release();
+        QTRY_COMPARE(stuckJobs::count(), 0);
+        QVERIFY(test::settlePictures());
+        QCOMPARE(options->imgVorschau->size(), QSize(100, 66)); // the late answer was dropped
+    }
+
+    void aStuckFileCountsAsNotAcceptableAndTheOrderHolds()
+    {
+        static QSemaphore drive;
+        PictureWork work;
+        work.acceptable = [](const QString& path) {
+            if (path.endsWith("z01.jpg"))
+                drive.acquire();
+            return fuerSpielAnnehmbar(path);
+        };
+        work.deadline = 200ms;
+        open({}, work);
+        showOptions();
+        options->lstGroesse->setCurrentRow(0);
+        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        options->cmdNimmOptions->click();
+        QVERIFY(options->sammelt());
+        QCOMPARE(options->cursor().shape(), Qt::BusyCursor);
+        options->cmdNimmOptions->click(); // pressed again while it collects
+        QTRY_VERIFY(!options->sammelt());
+
+        QCOMPARE(gamesMade, 1);
+        QVERIFY(game->shown);
+        QVERIFY(world.box.shown.isEmpty());
+        QStringList expected;
+        for (int i : {0, 2, 3, 4, 5, 6, 7, 8})
+            expected << chosen("zwanzig") + QStringLiteral("/z%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        QCOMPARE(game->bilder, expected);
+        QCOMPARE(options->cursor().shape(), Qt::ArrowCursor);
+        drive.release();
+        QTRY_COMPARE(stuckJobs::count(), 0);
+    }
+
+    void aLongCollectionShowsItsProgressAndCanBeLeft_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("quit: Yes") << true;
+        QTest::newRow("quit: No, the collection ends while asked") << false;
+    }
+    void aLongCollectionShowsItsProgressAndCanBeLeft()
+    {
+        QFETCH(bool, quit);
+        static QSemaphore drive;
+        PictureWork work;
+        work.acceptable = [](const QString& path) {
+            drive.acquire();
+            return fuerSpielAnnehmbar(path);
+        };
+        work.deadline = 60s;
+        open({}, work);
+        showOptions();
+        options->lstGroesse->setCurrentRow(0);
+        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        QSignalSpy beenden(options.get(), &OPTIONS::beenden);
+        options->cmdNimmOptions->click();
+        QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
+        QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
+
+        world.box.answers = {quit ? MsgAnswer::Yes : MsgAnswer::No};
+        world.box.onShow = [] {
+            // The checks end while the question is open.
+            drive.release(100);
+            QVERIFY(test::settlePictures());
+        };
+        options->cmdExit->click();
+        world.box.onShow = nullptr;
+        QCOMPARE(beenden.count(), quit ? 1 : 0);
+        QVERIFY(test::settlePictures());
+        if (quit) {
+            QVERIFY(!options->sammelt());
+            QVERIFY(!game); // nothing was started
+        } else {
+            QTRY_VERIFY(game && game->shown);
+            QCOMPARE(game->bilder.size(), 8);
+            QVERIFY(!options->isVisible());
+        }
+        QTRY_VERIFY(!options->findChild<QProgressBar*>("prgSammeln"));
+        drive.acquire(drive.available());
     }
 
     void folderThatCannotBeOpenedLeavesTheList()
