@@ -51,7 +51,7 @@ void OrderedChecks::start(const QStringList& candidates, int needed)
             ~Ending() { s.end(); }
         } ending{job};
         const QString& path = shared->candidates[i];
-        return job.begin() && !path.isEmpty() && check(path);
+        return job.begin() && !path.isEmpty() && fileAnswers(path) && check(path);
     };
     watcher_ = new QFutureWatcher<bool>(this);
     connect(watcher_, &QFutureWatcherBase::resultsReadyAt, this, &OrderedChecks::advance);

@@ -20,7 +20,9 @@ quint64 PictureLoader::request(const QString& path, QSize area, qreal dpr)
     if (stuckJobs::atCap())
         qCInfo(lcPictures) << "refused, too many stuck reads:" << path;
     open_[ticket] = runWithDeadline<Decoded>(
-        this, [decode = decode_, path, area, dpr] { return decode(path, area, dpr); }, deadline_,
+        this, [decode = decode_, path, area, dpr] {
+            return fileAnswers(path) ? decode(path, area, dpr) : Decoded{};
+        }, deadline_,
         [this, generation, ticket, path](const std::optional<Decoded>& d) { answer(generation, ticket, path, d); });
     return ticket;
 }

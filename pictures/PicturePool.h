@@ -24,6 +24,13 @@ int cap();
 inline bool atCap() { return count() >= cap(); }
 } // namespace stuckJobs
 
+// Worker: reads the start of a regular file (up to about a megabyte, more than any picture the
+// game takes) with plain system calls, false when it cannot. Qt's image reader holds a
+// process-wide lock while it probes a file, so a read that hangs inside it would stop every
+// picture of the program, the GUI thread's icons included; a read that hangs here holds no
+// lock. After it the file's data lies in the page cache for the decoder.
+bool fileAnswers(const QString& path);
+
 // The shared state of one job between the GUI thread, which owns its deadline, and the
 // worker that runs it.
 class JobState {

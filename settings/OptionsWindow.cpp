@@ -164,6 +164,8 @@ void OPTIONS::File1_Click(int index)
         [decode = work_.decode, path, innen, dpr] {
             if (zuGrossFuerVorschau(endungVon(path), QFileInfo(path).size()))
                 return Vorschau{true, {}};
+            if (!fileAnswers(path))
+                return Vorschau{};
             return Vorschau{false, decode(path, innen, dpr)};
         },
         work_.deadline,

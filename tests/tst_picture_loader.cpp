@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <array>
+#include <sys/stat.h>
 
 #include "pictures/OrderedChecks.h"
 #include "pictures/PictureLoader.h"
@@ -24,6 +25,18 @@ struct Drive {
     }
 };
 
+// A small file on a real disk: the workers read every file once themselves before the
+// decoder gets it.
+QString onDisk(const QString& name)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly))
+        file.write("not a picture, the decoder is a stand-in");
+    return path;
+}
+
 Decoded picture()
 {
     QImage image(4, 4, QImage::Format_RGB32);
@@ -43,12 +56,39 @@ private slots:
         QTRY_COMPARE(stuckJobs::count(), 0);
     }
 
+    void theWorkersOwnReadTakesOnlyRegularFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("answers");
+        QTest::newRow("a regular file") << "file" << true;
+        QTest::newRow("an empty file") << "empty" << true;
+        QTest::newRow("a named pipe, never blocks") << "fifo" << false;
+        QTest::newRow("a folder") << "folder" << false;
+        QTest::newRow("nothing there") << "missing" << false;
+    }
+    void theWorkersOwnReadTakesOnlyRegularFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, answers);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.jpg");
+        if (kind == "file")
+            QVERIFY(QFile(onDisk("x.jpg")).copy(path));
+        else if (kind == "empty")
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        QCOMPARE(fileAnswers(path), answers);
+    }
+
     void anAnswerInTimeIsReady()
     {
         PictureLoader loader([](const QString&, QSize, qreal) { return picture(); }, 5s);
         QSignalSpy ready(&loader, &PictureLoader::ready);
         QSignalSpy failed(&loader, &PictureLoader::failed);
-        const quint64 ticket = loader.request(QStringLiteral("/a.jpg"), {167, 167}, 2.0);
+        const quint64 ticket = loader.request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 2.0);
         QVERIFY(ready.wait(5000));
         QCOMPARE(ready[0][0].value<quint64>(), ticket);
         QCOMPARE(ready[0][3].toSize(), QSize(169, 169));
@@ -61,7 +101,7 @@ private slots:
         qreal dpr = 0;
         PictureLoader loader([&](const QString&, QSize a, qreal d) { area = a; dpr = d; return picture(); }, 5s);
         QSignalSpy ready(&loader, &PictureLoader::ready);
-        loader.request(QStringLiteral("/a.jpg"), {167, 167}, 2.0);
+        loader.request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 2.0);
         QVERIFY(ready.wait(5000));
         QCOMPARE(area, QSize(167, 167));
         QCOMPARE(dpr, 2.0);
@@ -75,7 +115,7 @@ private slots:
         QSignalSpy ready(&loader, &PictureLoader::ready);
         QElapsedTimer clock;
         clock.start();
-        loader.request(QStringLiteral("/stuck.jpg"), {167, 167}, 1.0);
+        loader.request(onDisk(QStringLiteral("stuck.jpg")), {167, 167}, 1.0);
         QVERIFY(failed.wait(5000)); // the event loop kept running meanwhile
         QVERIFY(clock.elapsed() >= 100);
         QCOMPARE(stuckJobs::count(), 1);
@@ -92,7 +132,7 @@ private slots:
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[1].acquire(); return picture(); }, 10s);
         QSignalSpy failed(&loader, &PictureLoader::failed);
         QSignalSpy ready(&loader, &PictureLoader::ready);
-        loader.request(QStringLiteral("/old.jpg"), {167, 167}, 1.0);
+        loader.request(onDisk(QStringLiteral("old.jpg")), {167, 167}, 1.0);
         loader.cancelAll();
         drive.gates[1].release();
         QVERIFY(picturePool()->waitForDone(5000));
@@ -101,9 +141,9 @@ private slots:
         QCOMPARE(failed.count(), 0);
         // A request after the cancel is answered as usual.
         drive.gates[1].release();
-        loader.request(QStringLiteral("/new.jpg"), {167, 167}, 1.0);
+        loader.request(onDisk(QStringLiteral("new.jpg")), {167, 167}, 1.0);
         QVERIFY(ready.wait(5000));
-        QCOMPARE(ready[0][1].toString(), QStringLiteral("/new.jpg"));
+        QCOMPARE(ready[0][1].toString(), onDisk(QStringLiteral("new.jpg")));
     }
 
     void stuckReadsDoNotPileUp()
@@ -112,7 +152,7 @@ private slots:
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[2].acquire(); return picture(); }, 50ms);
         QSignalSpy failed(&loader, &PictureLoader::failed);
         for (int i = 0; i < stuckJobs::cap(); ++i)
-            loader.request(QStringLiteral("/stuck%1.jpg").arg(i), {167, 167}, 1.0);
+            loader.request(onDisk(QStringLiteral("stuck%1.jpg").arg(i)), {167, 167}, 1.0);
         QTRY_COMPARE(failed.count(), stuckJobs::cap());
         QCOMPARE(stuckJobs::count(), stuckJobs::cap());
         const int running = picturePool()->activeThreadCount();
@@ -122,7 +162,7 @@ private slots:
         QSignalSpy refused(&patient, &PictureLoader::failed);
         QElapsedTimer clock;
         clock.start();
-        patient.request(QStringLiteral("/next.jpg"), {167, 167}, 1.0);
+        patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
         QVERIFY(refused.wait(5000));
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(picturePool()->activeThreadCount(), running);
@@ -130,7 +170,7 @@ private slots:
         drive.gates[2].release(stuckJobs::cap());
         QTRY_COMPARE(stuckJobs::count(), 0);
         QSignalSpy ready(&patient, &PictureLoader::ready);
-        patient.request(QStringLiteral("/next.jpg"), {167, 167}, 1.0);
+        patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
         QVERIFY(ready.wait(5000)); // room again
     }
 
@@ -139,7 +179,7 @@ private slots:
         static Drive drive;
         auto loader = std::make_unique<PictureLoader>(
             [](const QString&, QSize, qreal) { drive.gates[3].acquire(); return picture(); }, 10s);
-        loader->request(QStringLiteral("/a.jpg"), {167, 167}, 1.0);
+        loader->request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 1.0);
         loader.reset(); // no wait for the read here
         drive.gates[3].release();
         QVERIFY(picturePool()->waitForDone(5000));
@@ -175,7 +215,7 @@ private slots:
 
         QStringList candidates;
         for (int i = 0; i < pattern.size(); ++i)
-            candidates << QStringLiteral("/f/%1.jpg").arg(i);
+            candidates << onDisk(QStringLiteral("%1.jpg").arg(i));
         const bool stuck = pattern.contains('s');
         OrderedChecks checks(
             [](const QString& path) {
@@ -198,7 +238,7 @@ private slots:
         int anzahl = 0;
         QString bildPfad;
         Sammlung s;
-        s.ordner = QStringLiteral("/f");
+        s.ordner = QFileInfo(onDisk(QStringLiteral("0.jpg"))).path();
         s.eintrag = [&](int i) { return i < pattern.size() ? QStringLiteral("%1.jpg").arg(i) : QString(); };
         s.paareNoetig = needed;
         s.annehmbar = [&](const QString& path) { return acceptable[QFileInfo(path).baseName().toInt()] == 'y'; };

@@ -4,7 +4,7 @@
 #   install-deps.sh [more packages...]   (make bench and make fuzz name what they add)
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2 "$@")
+packages=(cmake make g++ qt6-base-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core fonts-liberation2 fuse3 libfuse3-dev pkg-config "$@")
 
 missing=()
 for p in "${packages[@]}"; do
