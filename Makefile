@@ -42,8 +42,9 @@ test: test-plain test-asan
 bench: build
 	@tools/install-deps.sh libbenchmark-dev
 	cmake -S . -B $(BUILD) >/dev/null
-	cmake --build $(BUILD) -j $(JOBS) --target bench_tavik minimal_label
+	cmake --build $(BUILD) -j $(JOBS) --target bench_tavik bench_stalls minimal_label
 	$(BUILD)/bench/bench_tavik
+	$(BUILD)/bench/bench_stalls
 	bench/startup.sh $(BUILD)/app $(BUILD)/bench/minimal_label
 
 # Fuzzes the high-score reader and the insertion for FUZZ_SECONDS (libFuzzer, clang).

@@ -6,11 +6,11 @@ namespace tavik {
 
 namespace {
 
-// Decoding ahead a few at a time keeps memory bounded and leaves threads free for the
-// picture a click asks for.
+// Decoding ahead a few at a time keeps memory bounded and leaves a core and threads free
+// for the GUI and for the picture a click asks for.
 int vorausGleichzeitig()
 {
-    return std::max(1, QThread::idealThreadCount());
+    return std::max(1, QThread::idealThreadCount() - 1);
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "pictures/OrderedChecks.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QtConcurrent/QtConcurrentMap>
 #include <numeric>
+
+#include "shell/FileSystem.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcPictures)
 
@@ -11,10 +14,18 @@ namespace tavik {
 // What the workers share with the walk on the GUI thread; it outlives a cancelled walk for
 // as long as a worker still holds it.
 struct OrderedChecks::Shared {
-    explicit Shared(QStringList c) : candidates(std::move(c)), jobs(new JobState[candidates.size()]) {}
-    const QStringList candidates;
+    Shared(QString f, QStringList n) : folder(std::move(f)), names(std::move(n)), jobs(new JobState[names.size()]) {}
+    const QString folder;
+    const QStringList names;
     std::unique_ptr<JobState[]> jobs;
 };
+
+namespace {
+
+// The walk hands the event loop back after this long, so a burst of answers never stalls it.
+constexpr qint64 kSliceNs = 3'000'000;
+
+} // namespace
 
 OrderedChecks::OrderedChecks(Check check, std::chrono::milliseconds deadline, QObject* parent)
     : QObject(parent)
@@ -31,18 +42,19 @@ OrderedChecks::~OrderedChecks()
     cancel();
 }
 
-void OrderedChecks::start(const QStringList& candidates, int needed)
+void OrderedChecks::start(const QString& folder, const QStringList& names, int needed)
 {
     cancel();
-    candidates_ = candidates;
+    folder_ = folder;
+    names_ = names;
     needed_ = needed;
     next_ = 0;
     taken_ = 0;
     running_ = true;
-    shared_ = std::make_shared<Shared>(candidates);
+    shared_ = std::make_shared<Shared>(folder, names);
     headSince_ = JobState::nowMs();
 
-    QList<int> indices(candidates.size());
+    QList<int> indices(names.size());
     std::iota(indices.begin(), indices.end(), 0);
     auto check = [shared = shared_, check = check_](int i) -> bool {
         JobState& job = shared->jobs[i];
@@ -50,13 +62,16 @@ void OrderedChecks::start(const QStringList& candidates, int needed)
             JobState& s;
             ~Ending() { s.end(); }
         } ending{job};
-        const QString& path = shared->candidates[i];
-        return job.begin() && !path.isEmpty() && fileAnswers(path) && check(path);
+        const QString& name = shared->names[i];
+        if (!job.begin() || name.isEmpty())
+            return false;
+        const QString path = joinPath(shared->folder, name);
+        return fileAnswers(path) && check(path);
     };
     watcher_ = new QFutureWatcher<bool>(this);
     connect(watcher_, &QFutureWatcherBase::resultsReadyAt, this, &OrderedChecks::advance);
     connect(watcher_, &QFutureWatcherBase::finished, this, &OrderedChecks::advance);
-    if (needed_ > 0 && !candidates.isEmpty())
+    if (needed_ > 0 && !names.isEmpty())
         watcher_->setFuture(QtConcurrent::mapped(picturePool(), std::move(indices), check));
     heartbeat_->start();
     QTimer::singleShot(0, this, &OrderedChecks::advance); // also ends an empty walk
@@ -82,21 +97,27 @@ void OrderedChecks::advance()
     if (!running_)
         return;
     const QFuture<bool> future = watcher_->future();
-    const int total = candidates_.size();
+    const int total = names_.size();
     const int before = next_;
+    QElapsedTimer slice;
+    slice.start();
     while (next_ < total && taken_ < needed_) {
+        if ((next_ & 255) == 255 && slice.nsecsElapsed() > kSliceNs) {
+            QTimer::singleShot(0, this, &OrderedChecks::advance); // the rest at the next turn
+            break;
+        }
         bool acceptable = false;
-        if (candidates_[next_].isEmpty())
+        if (names_[next_].isEmpty())
             acceptable = false;
         else if (future.isResultReadyAt(next_))
             acceptable = future.resultAt(next_);
         else if (headTimedOut())
-            qCInfo(lcPictures) << "not taken, past its deadline:" << candidates_[next_];
+            qCInfo(lcPictures) << "not taken, past its deadline:" << joinPath(folder_, names_[next_]);
         else
             break;
         if (acceptable) {
             ++taken_;
-            emit taken(candidates_[next_]);
+            emit taken(joinPath(folder_, names_[next_]));
             if (!running_)
                 return; // a receiver cancelled the walk
         }
@@ -128,7 +149,7 @@ void OrderedChecks::cancel()
         watcher_->deleteLater();
         watcher_ = nullptr;
     }
-    for (int i = next_; i < candidates_.size(); ++i)
+    for (int i = next_; i < names_.size(); ++i)
         shared_->jobs[i].cancel();
     shared_.reset();
 }

@@ -23,14 +23,15 @@ public:
                            QObject* parent = nullptr);
     ~OrderedChecks() override;
 
-    // Walks `candidates` (an empty one is skipped) until `needed` are taken. A candidate whose
-    // check does not end within the deadline counts as not acceptable.
-    void start(const QStringList& candidates, int needed);
+    // Walks the files `names` of `folder` (an empty name is skipped) until `needed` are
+    // taken. A file whose check does not end within the deadline counts as not acceptable.
+    // Cheap on the GUI thread however long the list: paths are formed on the workers.
+    void start(const QString& folder, const QStringList& names, int needed);
     void cancel(); // no further signal
     bool running() const { return running_; }
 
 signals:
-    void taken(const QString& path);         // in list order
+    void taken(const QString& path);         // the full path, in list order
     void progress(int decided, int total);
     void finished(int decided);              // entries 0 .. decided - 1 were examined
 
@@ -45,7 +46,8 @@ private:
     std::shared_ptr<Shared> shared_;
     QFutureWatcher<bool>* watcher_ = nullptr;
     QTimer* heartbeat_ = nullptr;
-    QStringList candidates_;
+    QString folder_;
+    QStringList names_;
     int needed_ = 0;
     int next_ = 0;
     int taken_ = 0;

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,8 +69,19 @@ std::int64_t JobState::nowMs()
         .count();
 }
 
+void lowerWorkerPriority()
+{
+    // Once per worker thread: the GUI thread wins whenever both want a core.
+    thread_local const bool lowered = [] {
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
+        return true;
+    }();
+    (void)lowered;
+}
+
 bool JobState::begin()
 {
+    lowerWorkerPriority();
     beganAt_.store(std::max<std::int64_t>(1, nowMs()));
     return !cancelled_.load();
 }

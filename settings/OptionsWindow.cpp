@@ -1,6 +1,7 @@
 #include "settings/OptionsWindow.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <QProgressBar>
 
 #include "game/Grid.h"
@@ -209,12 +210,11 @@ void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
 {
     const QString ordner = Dir1->path();
     QStringList namen;
-    for (int i = 0; i < count; ++i)
+    // As many entries as a loop "for i = 0 to count - 1" visits; past the end they are empty.
+    const int n = count <= 0 ? 0 : static_cast<int>(std::ceil(count));
+    namen.reserve(n);
+    for (int i = 0; i < n; ++i)
         namen.append(File1->entry(i));
-    QStringList kandidaten;
-    kandidaten.reserve(namen.size());
-    for (const QString& name : namen)
-        kandidaten.append(name.isEmpty() ? QString() : joinPath(ordner, name));
 
     if (start_->pruefung)
         start_->pruefung->deleteLater(); // perhaps inside its own signal
@@ -238,7 +238,7 @@ void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
                         danach();
                 });
             });
-    start_->pruefung->start(kandidaten, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
+    start_->pruefung->start(ordner, namen, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
 }
 
 void OPTIONS::zeigeFortschritt(int decided, int total)

@@ -213,9 +213,10 @@ private slots:
         for (QSemaphore& g : drive.gates)
             g.acquire(g.available());
 
-        QStringList candidates;
+        QStringList names;
         for (int i = 0; i < pattern.size(); ++i)
-            candidates << onDisk(QStringLiteral("%1.jpg").arg(i));
+            names << QFileInfo(onDisk(QStringLiteral("%1.jpg").arg(i))).fileName();
+        const QString folder = QFileInfo(onDisk(QStringLiteral("0.jpg"))).path();
         const bool stuck = pattern.contains('s');
         OrderedChecks checks(
             [](const QString& path) {
@@ -226,7 +227,7 @@ private slots:
             stuck ? 200ms : 10s);
         QSignalSpy taken(&checks, &OrderedChecks::taken);
         QSignalSpy finished(&checks, &OrderedChecks::finished);
-        checks.start(candidates, needed);
+        checks.start(folder, names, needed);
         for (int i : finishOrder) {
             drive.gates[static_cast<size_t>(i)].release();
             QTest::qWait(5); // lets the walk see each answer as it comes
@@ -238,7 +239,7 @@ private slots:
         int anzahl = 0;
         QString bildPfad;
         Sammlung s;
-        s.ordner = QFileInfo(onDisk(QStringLiteral("0.jpg"))).path();
+        s.ordner = folder;
         s.eintrag = [&](int i) { return i < pattern.size() ? QStringLiteral("%1.jpg").arg(i) : QString(); };
         s.paareNoetig = needed;
         s.annehmbar = [&](const QString& path) { return acceptable[QFileInfo(path).baseName().toInt()] == 'y'; };
