@@ -268,7 +268,8 @@ void OPTIONS::cmdNimmOptions_Click()
     connect(start_->fortschrittNach, &QTimer::timeout, this, [this] {
         auto* balken = new QProgressBar(this);
         balken->setObjectName(QStringLiteral("prgSammeln"));
-        balken->setGeometry(16, height() - 22, width() - 32, 16);
+        // In the free strip between the emblem and the start button, covering no control.
+        balken->setGeometry(width() / 2 + 24, height() - 30, width() / 2 - 72, 16);
         balken->setMaximum(0); // busy until the first entries are decided
         balken->show();
         start_->balken = balken;

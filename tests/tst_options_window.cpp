@@ -372,6 +372,13 @@ private slots:
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
         QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
+        const QRect bar = options->findChild<QProgressBar*>("prgSammeln")->geometry();
+        for (QWidget* control : {static_cast<QWidget*>(options->cmdExit), static_cast<QWidget*>(options->cmdNimmOptions),
+                                 static_cast<QWidget*>(options->Image1), static_cast<QWidget*>(options->Frame1),
+                                 static_cast<QWidget*>(options->Frame2)})
+            QVERIFY2(!bar.intersects(control->geometry()), qPrintable(control->objectName())); // covers nothing
+        const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
+        QVERIFY(options->grab().save(out + "/settings-collecting.png"));
 
         world.box.answers = {quit ? MsgAnswer::Yes : MsgAnswer::No};
         world.box.onShow = [] {
