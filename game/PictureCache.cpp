@@ -49,15 +49,6 @@ void PictureCache::ladeVoraus(const QStringList& paths, qreal dpr)
     fuelleNach();
 }
 
-void PictureCache::stop()
-{
-    loader_.cancelAll();
-    unterwegs_.clear();
-    voraus_.clear();
-    vorausGestartet_.clear();
-    vorausUnterwegs_ = 0;
-}
-
 void PictureCache::starte(const QString& path, qreal dpr)
 {
     unterwegs_.insert(path);

@@ -35,8 +35,6 @@ public:
     void lade(const QString& path, qreal dpr);
     // Decodes these pictures a few at a time, in this order.
     void ladeVoraus(const QStringList& paths, qreal dpr);
-    // Forgets every open request; pictures already decoded stay.
-    void stop();
 
 signals:
     void arrived(const QString& path); // decoded, undecodable or past its deadline
