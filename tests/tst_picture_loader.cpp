@@ -224,7 +224,7 @@ private slots:
                 drive.gates[static_cast<size_t>(i)].acquire();
                 return acceptable[i] == 'y';
             },
-            stuck ? 200ms : 10s);
+            stuck ? 500ms : 10s);
         QSignalSpy taken(&checks, &OrderedChecks::taken);
         QSignalSpy finished(&checks, &OrderedChecks::finished);
         checks.start(folder, names, needed);
