@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real executable with a picture on a share whose reads never answer (a FUSE file
 # system): the settings screen opens, clicking the stuck picture in the file list does not
-# freeze the window, and the program ends when asked, with the read still hanging.
+# freeze the window, the start button opens the game screen once the stuck picture's
+# deadline has passed, and the program ends when asked, with its reads still hanging.
 #   e2e_stuck_share.sh <program-folder> <stuckfs> <output-folder>
 set -euo pipefail
 app_dir=$1
@@ -56,6 +57,15 @@ for _ in $(seq 100); do
     sleep 0.02
 done
 [ -n "$stuck" ] || { echo "FAIL: no read of the stuck picture hangs: the click did not reach it" >&2; exit 1; }
+# Answers "No" to the quit question in window $1.
+answer_no() {
+    eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/B/')"
+    xdotool mousemove $((BX + BWIDTH / 2)) $((BY + 10))
+    sleep 0.2
+    xdotool key Escape
+    for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$options$" || break; sleep 0.02; done
+}
+
 # The window still answers at once, while the read hangs and after its deadline.
 for moment in during after; do
     [ "$moment" = after ] && sleep 2.2
@@ -63,15 +73,25 @@ for moment in during after; do
     xdotool mousemove $((X + 20)) $((Y + 172)) click 1
     box=$(wait_message_box "$options") || { echo "FAIL: the window froze ($moment the deadline)" >&2; import -window root "$out/stuck-share-frozen.png"; for t in /proc/$tavik_pid/task/*; do echo "$(cat $t/comm) $(cat $t/wchan)"; done >&2; exit 1; }
     echo "quit question $moment the deadline after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
-    if [ "$moment" = during ]; then
-        eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/B/')"
-        xdotool mousemove $((BX + BWIDTH / 2)) $((BY + 10))
-        sleep 0.2
-        xdotool key Escape # No: the program goes on
-        for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$options$" || break; sleep 0.02; done
-    fi
+    [ "$moment" = after ] && import -window root "$out/stuck-share.png"
+    answer_no "$box"
 done
-import -window root "$out/stuck-share.png"
+
+# The start action: the stuck picture heads the list; past its deadline it is not taken
+# and the game screen opens.
+t0=$(date +%s%N)
+xdotool mousemove $((X + 548)) $((Y + 172)) click 1
+game=
+for _ in $(seq 400); do
+    game=$(xdotool search --onlyvisible --name '^Tavik V1.1$' 2>/dev/null | grep -v "^$options$" | head -n1) && [ -n "$game" ] && break
+    sleep 0.02
+done
+[ -n "$game" ] || { echo "FAIL: no game screen after the start button" >&2; exit 1; }
+echo "game screen $(( ($(date +%s%N) - t0) / 1000000 )) ms after the start button"
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$game" | sed 's/^/G/')"
+xdotool mousemove $((GX + 132)) $((GY + 484)) click 1   # the game screen's exit button
+box=$(wait_message_box "$game") || { echo "FAIL: no quit question on the game screen" >&2; exit 1; }
 press_enter_in "$box"
 
 for _ in $(seq 100); do
