@@ -46,9 +46,10 @@ test: test-plain test-asan
 bench: build
 	@tools/install-deps.sh libbenchmark-dev
 	cmake -S . -B $(BUILD) >/dev/null
-	cmake --build $(BUILD) -j $(JOBS) --target bench_tavik bench_folder minimal_label
+	cmake --build $(BUILD) -j $(JOBS) --target bench_tavik bench_folder bench_stalls minimal_label
 	$(BUILD)/bench/bench_tavik
 	$(BUILD)/bench/bench_folder
+	$(BUILD)/bench/bench_stalls
 	bench/startup.sh $(BUILD)/app $(BUILD)/bench/minimal_label
 
 # Fuzzes the high-score reader and the insertion for FUZZ_SECONDS (libFuzzer, clang).

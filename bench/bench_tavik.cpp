@@ -23,6 +23,8 @@
 #include "game/MainWindow.h"
 #include "game/Partie.h"
 #include "game/PictureCache.h"
+#include "game/PictureFile.h"
+#include "pictures/PicturePool.h"
 #include "scores/HighScoreFile.h"
 #include "settings/Collection.h"
 #include "settings/PictureRule.h"
@@ -204,7 +206,7 @@ void HighScoreRewrite(benchmark::State& state)
 
 void showFirst(benchmark::State& state, const QString& path)
 {
-    against(state, [&] { PictureCache cache(169); benchmark::DoNotOptimize(cache.bild(path)); },
+    against(state, [&] { benchmark::DoNotOptimize(loadFitted(path, 169)); },
             [&] { benchmark::DoNotOptimize(QImage(path)); });
 }
 

@@ -4,6 +4,8 @@
 #include "game/GameClock.h"
 #include "game/Grid.h"
 #include "game/NumberText.h"
+#include "pictures/Fit.h"
+#include "pictures/PictureDecoder.h"
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
 
@@ -12,10 +14,30 @@
 
 namespace tavik {
 
-MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent)
+namespace {
+
+// The standard decoder of a display box's picture; runs on a worker. The box takes the
+// picture's upright size fitted into the largest box, and the picture is decoded once for
+// the inside of that box, within its border.
+PictureLoader::Decode boxDecode(int border)
+{
+    return [border](const QString& path, QSize /*inside*/, qreal dpr) {
+        const auto fit = [](QSize upright) {
+            return fitToSquare(upright.width(), upright.height(), MainForm::kBoxSize);
+        };
+        return decodeForBox(path, fit, border, dpr);
+    };
+}
+
+} // namespace
+
+MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent,
+           PictureWork work)
     : MainForm(parent)
     , services_(services)
 {
+    bilder_ = new PictureCache(work.decode ? work.decode : boxDecode(imgKarteOffen[0]->frameWidth()), boxInnen(), work.deadline, this);
+    connect(bilder_, &PictureCache::arrived, this, &MAIN::bildAngekommen);
     for (int i = 0; i < kCardCount; ++i) {
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
         cmdBild[i]->installEventFilter(this); // arrows, Enter, and the block of the board
@@ -26,9 +48,6 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     connect(cmdHallOfFame, &QPushButton::clicked, this, &MAIN::cmdHallOfFame_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &MAIN::cmdOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
-    vorladen_ = new QTimer(this);
-    vorladen_->setInterval(0);
-    connect(vorladen_, &QTimer::timeout, this, &MAIN::ladeNaechstesBild);
     Form_Load(spielfeldgroesse, spielername);
 }
 
@@ -89,25 +108,21 @@ void MAIN::tmrLadeBilder_Timer()
         tmrZeit->start();
     else
         uhrLiefVorPause_ = true;
-    nochZuLaden_ = liste.mid(0, partie.Bildanzahl);
-    vorladen_->start();
+    bilder_->ladeVoraus(liste.mid(0, partie.Bildanzahl), imgKarteOffen[0]->devicePixelRatioF());
 }
 
-void MAIN::ladeNaechstesBild()
+QSize MAIN::boxInnen() const
 {
-    if (nochZuLaden_.isEmpty()) {
-        vorladen_->stop();
-        return;
-    }
-    bilder_.bild(nochZuLaden_.takeFirst());
+    const int rand = 2 * imgKarteOffen[0]->frameWidth();
+    return QSize(kBoxSize - rand, kBoxSize - rand);
 }
 
-void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
+void MAIN::zeigeIn(int Nr1Nr2, const PictureCache::Bild& b)
 {
     ImageBox* box = imgKarteOffen[static_cast<size_t>(Nr1Nr2)];
     box->setStretch(false);
-    // A picture that cannot be read (gone, unreadable, not decodable) leaves the box empty.
-    const PictureCache::Bild& b = bilder_.bild(partie.bildVon(BildNummer));
+    // A picture that cannot be read (gone, unreadable, not decodable, past its deadline)
+    // leaves the box empty.
     box->setPicture(b.pixmap);
     box->resize(b.groesse.isValid() ? b.groesse : QSize(kBoxSize, kBoxSize));
     box->setStretch(true);
@@ -121,6 +136,30 @@ bool MAIN::boardBlocked() const
     // frame is not disabled for this: that would repaint every card in a disabled look and
     // take the focus away from the keyboard player.
     return !partie.ausgeteilt() || tmrKlick->isActive();
+}
+
+void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
+{
+    const QString path = partie.bildVon(BildNummer);
+    gewuenscht_[static_cast<size_t>(Nr1Nr2)] = path;
+    if (const PictureCache::Bild* b = bilder_->fertig(path)) {
+        zeigeIn(Nr1Nr2, *b);
+        return;
+    }
+    // Not decoded yet: the box opens empty at once and the picture follows when it comes.
+    zeigeIn(Nr1Nr2, PictureCache::Bild{});
+    bilder_->lade(path, imgKarteOffen[static_cast<size_t>(Nr1Nr2)]->devicePixelRatioF());
+}
+
+void MAIN::bildAngekommen(const QString& path)
+{
+    for (int i = 0; i < 2; ++i) {
+        // Wanted only while the box still waits for it: an attempt judged since hid the box.
+        if (gewuenscht_[static_cast<size_t>(i)] != path || imgKarteOffen[static_cast<size_t>(i)]->isHidden())
+            continue;
+        if (const PictureCache::Bild* b = bilder_->fertig(path))
+            zeigeIn(i, *b);
+    }
 }
 
 void MAIN::cmdBild_Click(int Index)

@@ -4,6 +4,7 @@
 
 #include "game/Partie.h"
 #include "game/PictureCache.h"
+#include "pictures/PictureWork.h"
 #include "shell/GameScreen.h"
 #include "shell/MainForm.h"
 #include "shell/Services.h"
@@ -17,7 +18,9 @@ class MAIN : public MainForm, public GameScreen {
 public:
     // Creating the game screen runs its load procedure with the settings screen's
     // board size and player name.
-    MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent = nullptr);
+    // `work` replaces the standard picture decoder (tests pass one that blocks).
+    MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent = nullptr,
+         PictureWork work = {});
 
     Partie partie;
 
@@ -40,7 +43,7 @@ public:
     bool boardBlocked() const;
 
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
-    const PictureCache& bilder() const { return bilder_; }
+    const PictureCache& bilder() const { return *bilder_; }
 
 signals:
     void neueEinstellungen(); // the player asks for a new game
@@ -62,15 +65,17 @@ private:
     void Beende_Spiel();
     float tageszeit() const;
 
-    void ladeNaechstesBild();
     QStringList bilderListe() const; // the entries of lstBilder, in its order
+    void zeigeIn(int box, const PictureCache::Bild& bild);
+    void bildAngekommen(const QString& path);
+    QSize boxInnen() const; // the inside of a display box, within its border
 
     Services services_;
-    PictureCache bilder_{kBoxSize};
-    // After the deal the pictures are decoded ahead, one per turn of the event loop, so
+    // Pictures are decoded on workers, ahead after the deal and at once for a click, so
     // that turning a card never waits for a decoder.
-    QTimer* vorladen_ = nullptr;
-    QStringList nochZuLaden_;
+    PictureCache* bilder_ = nullptr;
+    // The picture each display box waits for; a late one shows only if still wanted.
+    std::array<QString, 2> gewuenscht_;
     bool uhrLiefVorPause_ = false;
     int beendeSpielAufrufe_ = 0;
 };

@@ -119,6 +119,27 @@ Decoded decodeFitted(const QString& path, QSize area, qreal dpr)
     return result;
 }
 
+Decoded decodeForBox(const QString& path, const std::function<QSize(QSize upright)>& boxFor, int border, qreal dpr)
+{
+    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
+    if (!in)
+        return {};
+    Decoded result;
+    result.fitted = boxFor(in->header.upright());
+    const QSize inside = result.fitted - QSize(2 * border, 2 * border);
+    if (inside.isEmpty() || !(dpr > 0) || dpr > 8)
+        return result; // nothing to draw
+    const QSize device = deviceSize(inside, dpr);
+    if (!affordable(*in, device, path))
+        return result;
+    result.image = decodeBytes(*in, device);
+    if (result.image.isNull())
+        qCInfo(lcPictures) << "refused, the decoder failed:" << path;
+    else
+        result.image.setDevicePixelRatio(dpr);
+    return result;
+}
+
 bool acceptableForGame(const QString& path)
 {
     // Taken only under the limit: a file exactly at it is not.

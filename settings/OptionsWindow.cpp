@@ -1,20 +1,81 @@
 #include "settings/OptionsWindow.h"
 
 #include <QFileInfo>
+#include <cmath>
+#include <QProgressBar>
 
 #include "game/Grid.h"
-#include "game/PictureFile.h"
+#include "pictures/PictureDecoder.h"
+#include "pictures/DeadlineJob.h"
+#include "pictures/OrderedChecks.h"
 #include "settings/Collection.h"
 #include "settings/PictureRule.h"
 #include "shell/FileSystem.h"
 
 namespace tavik {
 
-OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent)
+namespace {
+
+// The standard decoder of the preview; runs on a worker. The box takes the picture's
+// upright size fitted into 1500 x 1500 twips; the picture fills it inside its border.
+PictureLoader::Decode previewDecode(int border)
+{
+    return [border](const QString& path, QSize /*inside*/, qreal dpr) {
+        const auto fit = [](QSize upright) {
+            const QSize twips = vorschauTwips(upright);
+            return QSize(px(twips.width()), px(twips.height()));
+        };
+        return decodeForBox(path, fit, border, dpr);
+    };
+}
+
+// What the preview's worker finds: a file too big for the preview (known from its length
+// alone), or the picture.
+struct Vorschau {
+    bool zuGross = false;
+    Decoded bild;
+};
+
+constexpr int kFortschrittNachMs = 500;
+
+} // namespace
+
+struct OPTIONS::Start {
+    int spielfeldgroesse = 10;
+    QString name;
+    double paare = 0;
+    QString gewaehlt; // the chosen folder as File1 reported it at the press
+    bool andererOrdner = false;
+    QStringList genommen;
+    OrderedChecks* pruefung = nullptr;
+    QTimer* fortschrittNach = nullptr;
+    QProgressBar* balken = nullptr;
+    std::function<void()> wartet; // the next step, held while the quit question is open
+    bool frageOffen = false;
+
+    ~Start()
+    {
+        // No signal of the walk or the timer may reach a start action that has ended.
+        if (pruefung)
+            pruefung->cancel();
+        if (fortschrittNach)
+            fortschrittNach->stop();
+        for (QObject* o : std::initializer_list<QObject*>{pruefung, fortschrittNach, balken})
+            if (o)
+                o->deleteLater(); // perhaps inside one of their own signals
+    }
+};
+
+OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent, PictureWork work)
     : OptionsForm(parent)
     , services_(services)
     , createGame_(std::move(createGame))
+    , work_(std::move(work))
 {
+    if (!work_.decode)
+        work_.decode = previewDecode(imgVorschau->frameWidth());
+    if (!work_.acceptable)
+        work_.acceptable = acceptableForGame;
     connect(lstGroesse, &QListWidget::currentRowChanged, this, &OPTIONS::lstGroesse_Click);
     connect(cmdNimmOptions, &QPushButton::clicked, this, &OPTIONS::cmdNimmOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &OPTIONS::cmdExit_Click);
@@ -23,6 +84,13 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
     connect(Dir1, &DirListBox::pathChanged, this, &OPTIONS::Dir1_Change);
     connect(File1, &FileListBox::fileClicked, this, &OPTIONS::File1_Click);
     Form_Load();
+}
+
+OPTIONS::~OPTIONS() = default;
+
+bool OPTIONS::sammelt() const
+{
+    return start_ != nullptr;
 }
 
 QString OPTIONS::programmOrdner() const
@@ -88,71 +156,179 @@ void OPTIONS::File1_Click(int index)
     BildPfad = Pfad + File1->entry(index);
     imgVorschau->hide();
     imgVorschau->setStretch(false);
-    const QString endung = endungVon(BildPfad);
-    if (zuGrossFuerVorschau(endung, QFileInfo(BildPfad).size())) {
-        services_.box.show(QStringLiteral("Das Bild ist zu gross für Tavik"), kTitel, MsgIcon::Critical,
-                           MsgButtons::Ok);
-        return;
-    }
-    // A file that cannot be measured or decoded leaves the preview hidden.
-    const auto natural = pictureSize(BildPfad);
-    if (!natural)
-        return;
-    const QSize twips = vorschauTwips(*natural);
-    const QSize pixels(px(twips.width()), px(twips.height()));
-    const QImage image = loadPicture(BildPfad, pixels);
-    if (image.isNull())
-        return;
-    imgVorschau->setPicture(QPixmap::fromImage(image));
-    imgVorschau->resize(pixels);
+    const quint64 nr = ++vorschauNr_;
+    // Even the file's length is read on a worker: on a stalled share a stat can hang too.
+    const QString path = BildPfad;
+    const QSize innen = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
+    const qreal dpr = imgVorschau->devicePixelRatioF();
+    runWithDeadline<Vorschau>(
+        this,
+        [decode = work_.decode, path, innen, dpr] {
+            if (zuGrossFuerVorschau(endungVon(path), QFileInfo(path).size()))
+                return Vorschau{true, {}};
+            if (!fileAnswers(path))
+                return Vorschau{};
+            return Vorschau{false, decode(path, innen, dpr)};
+        },
+        work_.deadline,
+        [this, nr](const std::optional<Vorschau>& v) {
+            // A later click owns the preview; past the deadline it stays hidden.
+            if (nr != vorschauNr_ || !v)
+                return;
+            if (v->zuGross) {
+                services_.box.show(QStringLiteral("Das Bild ist zu gross für Tavik"), kTitel, MsgIcon::Critical,
+                                   MsgButtons::Ok);
+                return;
+            }
+            // A file that cannot be measured or decoded leaves the preview hidden.
+            if (!v->bild.image.isNull())
+                zeigeVorschau(QPixmap::fromImage(v->bild.image), v->bild.fitted);
+        });
+}
+
+void OPTIONS::zeigeVorschau(const QPixmap& pixmap, QSize fitted)
+{
+    imgVorschau->setPicture(pixmap);
+    imgVorschau->resize(fitted);
     imgVorschau->setStretch(true);
     imgVorschau->show();
 }
 
 GameScreen* OPTIONS::spiel()
 {
-    if (!game_)
-        game_ = createGame_(Spielfeldgroesse, txtSpielername->text());
+    if (!game_) {
+        if (start_)
+            game_ = createGame_(start_->spielfeldgroesse, start_->name);
+        else
+            game_ = createGame_(Spielfeldgroesse, txtSpielername->text());
+    }
     return game_;
 }
 
-void OPTIONS::Sammle_Bilder(double count)
+// Examines the first `count` entries of File1 on workers, taking acceptable pictures in list
+// order until the pairs are together; then `danach` runs.
+void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
 {
-    Sammlung s;
-    s.ordner = Dir1->path();
-    s.eintrag = [this](int i) { return File1->entry(i); };
-    s.paareNoetig = pairsFor(Spielfeldgroesse);
-    s.annehmbar = fuerSpielAnnehmbar;
-    s.nimm = [this](const QString& path) { spiel()->appendBild(path); };
-    sammleBilder(s, count, ErsteAnzahl, BildPfad);
+    const QString ordner = Dir1->path();
+    QStringList namen;
+    // As many entries as a loop "for i = 0 to count - 1" visits; past the end they are empty.
+    const int n = count <= 0 ? 0 : static_cast<int>(std::ceil(count));
+    namen.reserve(n);
+    for (int i = 0; i < n; ++i)
+        namen.append(File1->entry(i));
+
+    if (start_->pruefung)
+        start_->pruefung->deleteLater(); // perhaps inside its own signal
+    start_->pruefung = new OrderedChecks(work_.acceptable, work_.deadline, this);
+    connect(start_->pruefung, &OrderedChecks::taken, this, [this](const QString& path) {
+        start_->genommen.append(path);
+        ++ErsteAnzahl;
+    });
+    connect(start_->pruefung, &OrderedChecks::progress, this, &OPTIONS::zeigeFortschritt);
+    connect(start_->pruefung, &OrderedChecks::finished, this,
+            [this, ordner, namen, danach = std::move(danach)](int examined) {
+                if (examined > 0)
+                    BildPfad = joinPath(ordner, namen[examined - 1]);
+                // The next step may open a message box: not inside the walk's own signal.
+                QTimer::singleShot(0, this, [this, danach] {
+                    if (!start_)
+                        return;
+                    if (start_->frageOffen)
+                        start_->wartet = danach;
+                    else
+                        danach();
+                });
+            });
+    start_->pruefung->start(ordner, namen, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
+}
+
+void OPTIONS::zeigeFortschritt(int decided, int total)
+{
+    if (start_ && start_->balken) {
+        start_->balken->setMaximum(total);
+        start_->balken->setValue(decided);
+    }
 }
 
 void OPTIONS::cmdNimmOptions_Click()
 {
+    if (start_)
+        return; // already collecting: a second press changes nothing
+    start_ = std::make_unique<Start>();
+    start_->spielfeldgroesse = Spielfeldgroesse;
+    start_->name = txtSpielername->text();
+    start_->paare = Spielfeldgroesse * Spielfeldgroesse / 2.0;
+    start_->gewaehlt = File1->path();
+    start_->andererOrdner = start_->gewaehlt != programmOrdner();
     ErsteAnzahl = 0;
-    const int k = Spielfeldgroesse * Spielfeldgroesse;
-    const double paare = k / 2.0;
-    const QString programm = programmOrdner();
-    const bool andererOrdner = File1->path() != programm;
-    Sammle_Bilder(andererOrdner ? File1->listCount() : paare);
-    if (ErsteAnzahl < paare && andererOrdner) {
-        services_.box.show(QStringLiteral("Im Verzeichnis '") + File1->path()
+
+    // The screen stays responsive and shows that it works; a bar after half a second.
+    setCursor(Qt::BusyCursor);
+    start_->fortschrittNach = new QTimer(this);
+    start_->fortschrittNach->setSingleShot(true);
+    connect(start_->fortschrittNach, &QTimer::timeout, this, [this] {
+        auto* balken = new QProgressBar(this);
+        balken->setObjectName(QStringLiteral("prgSammeln"));
+        // In the free strip between the emblem and the start button, covering no control.
+        balken->setGeometry(width() / 2 + 24, height() - 30, width() / 2 - 72, 16);
+        balken->setMaximum(0); // busy until the first entries are decided
+        balken->show();
+        start_->balken = balken;
+    });
+    start_->fortschrittNach->start(kFortschrittNachMs);
+
+    Sammle_Bilder(start_->andererOrdner ? File1->listCount() : start_->paare, [this] { nachErsterSammlung(); });
+}
+
+void OPTIONS::nachErsterSammlung()
+{
+    if (ErsteAnzahl < start_->paare && start_->andererOrdner) {
+        services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehlt
                                + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
                                + QStringLiteral("Die Bilder werden durch Standard-Bilder ergänzt"),
                            kTitel, MsgIcon::None, MsgButtons::Ok);
         // Only a program folder that opens can fill the gap.
-        if (Dir1->setPath(programm) && (File1->path() == programm || File1->setPath(programm)))
-            Sammle_Bilder(paare - ErsteAnzahl);
+        const QString programm = programmOrdner();
+        if (Dir1->setPath(programm) && (File1->path() == programm || File1->setPath(programm))) {
+            Sammle_Bilder(start_->paare - ErsteAnzahl, [this] { beendeStart(); });
+            return;
+        }
     }
+    beendeStart();
+}
+
+void OPTIONS::beendeSammeln()
+{
+    unsetCursor();
+    start_.reset();
+}
+
+void OPTIONS::beendeStart()
+{
     GameScreen* game = spiel();
+    const QStringList genommen = start_->genommen;
+    beendeSammeln();
+    for (const QString& path : genommen)
+        game->appendBild(path);
     close();
     game->zeige();
 }
 
 void OPTIONS::cmdExit_Click()
 {
-    if (frageBeenden(services_.box))
+    // A collection that ends while the question is open waits for the answer.
+    if (start_)
+        start_->frageOffen = true;
+    const bool ja = frageBeenden(services_.box);
+    if (start_)
+        start_->frageOffen = false;
+    if (ja) {
+        beendeSammeln();
         emit beenden();
+        return;
+    }
+    if (start_ && start_->wartet)
+        std::exchange(start_->wartet, nullptr)();
 }
 
 } // namespace tavik

@@ -3,6 +3,9 @@
 // collects the pictures into a new game screen and opens it.
 
 #include <functional>
+#include <memory>
+
+#include "pictures/PictureWork.h"
 
 #include "shell/GameScreen.h"
 #include "shell/OptionsForm.h"
@@ -16,7 +19,10 @@ public:
     // Creates the game screen for a board size and a player name.
     using GameScreenFactory = std::function<GameScreen*(int spielfeldgroesse, const QString& name)>;
 
-    OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent = nullptr);
+    // `work` replaces the standard preview decoder and acceptance check (tests pass ones
+    // that block).
+    OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent = nullptr, PictureWork work = {});
+    ~OPTIONS() override;
 
     QString Pfad;
     QString BildPfad;
@@ -31,21 +37,38 @@ public:
     void Dir1_Change();
     void File1_Click(int index);
 
+    // True while the start action collects pictures: the screen stays responsive meanwhile.
+    bool sammelt() const;
+
 signals:
     void beenden(); // the player confirmed quitting
 
 private:
     void Form_Load();
-    void Sammle_Bilder(double count);
+    void Sammle_Bilder(double count, std::function<void()> danach);
+    void nachErsterSammlung();
+    void beendeStart();
+    void zeigeVorschau(const QPixmap& pixmap, QSize fitted);
+    void zeigeFortschritt(int decided, int total);
+    void beendeSammeln();
     GameScreen* spiel();
     QString programmOrdner() const;
 
     Services services_;
     GameScreenFactory createGame_;
+    PictureWork work_;
     GameScreen* game_ = nullptr;
     void driveNotReady(const QString& folder);
     bool laufwerkFehler_ = false;
     QString driveFolder_; // the folder the last drive change asked for
+
+    // The preview's last request: an older answer is dropped.
+    quint64 vorschauNr_ = 0;
+
+    // One start action, collecting on workers. Its board size, name and folder are those
+    // at the press of the start button.
+    struct Start;
+    std::unique_ptr<Start> start_;
 };
 
 } // namespace tavik

@@ -6,6 +6,7 @@
 #include "shell/ScreenFlow.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
+#include "tests/PictureWaits.h"
 
 using namespace tavik;
 
@@ -61,8 +62,8 @@ private slots:
         if (onGameScreen) {
             flow.options()->lstGroesse->setCurrentRow(0);
             flow.options()->cmdNimmOptions->click();
+            QTRY_VERIFY(flow.game());
             settle();
-            QVERIFY(flow.game());
             flow.game()->tmrLadeBilder_Timer();
         }
         QWidget* screen = onGameScreen ? static_cast<QWidget*>(flow.game()) : flow.options();
@@ -96,6 +97,7 @@ private slots:
         flow.options()->lstGroesse->setCurrentRow(0);
         flow.options()->txtSpielername->setText("Karla");
         flow.options()->cmdNimmOptions->click();
+        QTRY_VERIFY(flow.game());
         settle();
         QVERIFY(!flow.options());
         QPointer<MAIN> game = flow.game();

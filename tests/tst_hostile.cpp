@@ -14,6 +14,7 @@
 #include "scores/HallOfFame.h"
 #include "scores/HighScoreFile.h"
 #include "settings/OptionsWindow.h"
+#include "tests/PictureWaits.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 
@@ -150,6 +151,7 @@ private slots:
         options.setAttribute(Qt::WA_DeleteOnClose, false);
         QCOMPARE(options.File1->listCount(), 1);
         options.File1_Click(0);
+        QVERIFY(test::settlePictures());
         QCOMPARE(options.imgVorschau->isVisibleTo(&options), shown);
         QCOMPARE(world.box.shown.size(), refused ? 1 : 0);
         if (refused)
@@ -157,6 +159,7 @@ private slots:
 
         options.lstGroesse->setCurrentRow(0);
         options.cmdNimmOptions->click();
+        QTRY_VERIFY(!options.sammelt());
         QCOMPARE(game.bilder.size(), taken ? 1 : 0);
 
         // Turned on a card anyway (the file changed since the deal): the box stays empty,
@@ -164,6 +167,7 @@ private slots:
         MAIN main(world.services(), 4, "x");
         main.partie.KartenBild[1] = path;
         main.Zeige_Bild(0, 0);
+        QVERIFY(test::settlePictures());
         QVERIFY(main.imgKarteOffen[0]->isVisibleTo(&main));
         QCOMPARE(main.imgKarteOffen[0]->hasPicture(), onCard);
     }
@@ -199,6 +203,7 @@ private slots:
         MAIN main(world.services(), 4, "x");
         main.partie.KartenBild[1] = path;
         main.Zeige_Bild(0, 0); // must not block on the pipe
+        QVERIFY(test::settlePictures());
         QVERIFY(!main.imgKarteOffen[0]->hasPicture());
         if (!rawName.isEmpty())
             ::unlink(rawName.constData());

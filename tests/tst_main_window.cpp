@@ -6,11 +6,31 @@
 
 #include "game/Grid.h"
 #include "game/MainWindow.h"
+#include "game/PictureFile.h"
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
+#include "tests/PictureWaits.h"
 
+using namespace std::chrono_literals;
 using namespace tavik;
+
+namespace {
+
+// A decoder that answers only when the test lets it.
+PictureWork blockedDecoder(QSemaphore& drive, std::chrono::milliseconds deadline)
+{
+    PictureWork work;
+    work.decode = [&drive](const QString& path, QSize, qreal) {
+        drive.acquire();
+        auto [fitted, image] = loadFitted(path, MainForm::kBoxSize);
+        return Decoded{image, fitted};
+    };
+    work.deadline = deadline;
+    return work;
+}
+
+} // namespace
 
 // Walks the focus to a card by arrow keys; a wrong step ends the test.
 #define WALK(game, target)                \
@@ -149,6 +169,7 @@ private slots:
         world.random.draws = {0.3f, 0.9f, 0.1f, 0.6f, 0.45f};
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
+        QVERIFY(test::settlePictures());
         const int partner = partnerOf(*game, 0);
         const int other = partner == 1 ? 2 : 1;
 
@@ -239,6 +260,7 @@ private slots:
         MAIN game(world.services(), 4, "x");
         game.partie.KartenBild[1] = path;
         game.Zeige_Bild(1, 0);
+        QVERIFY(test::settlePictures());
         QCOMPARE(game.imgKarteOffen[1]->size(), box);
         QVERIFY(!game.imgKarteOffen[1]->isHidden());
         QVERIFY(game.imgKarteOffen[1]->stretch());
@@ -258,9 +280,11 @@ private slots:
         for (const QString& p : mine)
             game.appendBild(p);
         game.show();
+        for (const QString& p : mine) // gone after the collection, before any decode
+            QVERIFY(QFile::remove(p));
         game.tmrLadeBilder_Timer();
-        QVERIFY(QFile::remove(game.partie.bildVon(0)));
         click(game, 0);
+        QVERIFY(test::settlePictures());
         QVERIFY(game.imgKarteOffen[0]->isVisible());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture());
         click(game, partnerOf(game, 0));
@@ -407,6 +431,72 @@ private slots:
         for (Qt::Key k : arrowsTo(game, focusedCard(game), target))
             key(game, k);
         QCOMPARE(focusedCard(game), target);
+    }
+
+    void aClickNeverWaitsForADecode()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        click(game, 0); // returns although every decode is blocked
+        QVERIFY(game.imgKarteOffen[0]->isVisible());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture());
+        drive.release(100);
+        QTRY_VERIFY(game.imgKarteOffen[0]->hasPicture()); // shown as soon as it comes
+        QCOMPARE(game.imgKarteOffen[0]->size(), QSize(169, 112));
+        QVERIFY(test::settlePictures());
+        drive.acquire(drive.available());
+    }
+
+    void aLatePictureShowsOnlyWhereItIsStillWanted()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        const int other = partnerOf(game, 0) == 1 ? 2 : 1;
+        click(game, 0);
+        click(game, other);
+        game.tmrKlick_Timer(); // judged before either picture came
+        drive.release(100);
+        QVERIFY(test::settlePictures());
+        for (ImageBox* box : game.imgKarteOffen) {
+            QVERIFY(box->isHidden());
+            QVERIFY(!box->hasPicture());
+        }
+        drive.acquire(drive.available());
+    }
+
+    void aPicturePastItsDeadlineLeavesTheBoxEmpty()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 100ms));
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        click(game, 0);
+        QTRY_VERIFY(game.bilder().geladen(game.partie.bildVon(0))); // given up
+        QVERIFY(game.imgKarteOffen[0]->isVisible());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture());
+        click(game, partnerOf(game, 0));
+        QCOMPARE(game.partie.Gefunden, 1); // the game goes on
+        drive.release(100);
+        QTRY_COMPARE(stuckJobs::count(), 0);
+        QVERIFY(test::settlePictures());
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture()); // the late picture is not shown
+        drive.acquire(drive.available());
     }
 
     void aWholeGameByKeyboard()
@@ -596,6 +686,7 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 6);
         game->tmrLadeBilder_Timer();
+        QVERIFY(test::settlePictures());
         click(*game, 0);
         click(*game, 7);
         const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());

@@ -1,6 +1,7 @@
 // The settings screen: its load state, the size list, the start action with its shortfall
 // message and top-up, the preview and the drive fallback, on folders made for each test.
 
+#include <QProgressBar>
 #include <QtTest>
 
 #include <QApplication>
@@ -17,11 +18,14 @@
 #include <unistd.h>
 
 #include "settings/OptionsWindow.h"
+#include "settings/PictureRule.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 #include "shell/NameOrder.h"
 #include "shell/PathText.h"
+#include "tests/PictureWaits.h"
 
+using namespace std::chrono_literals;
 using namespace tavik;
 
 namespace {
@@ -79,22 +83,38 @@ class TestOptionsWindow : public QObject {
     test::ScriptedWorld world;
     std::unique_ptr<RecordingGame> game;
     std::unique_ptr<OPTIONS> options;
+    int gamesMade = 0;
 
-    void open(const QString& folder = {})
+    void open(const QString& folder = {}, PictureWork work = {})
     {
         world.folder.folder = folder.isEmpty() ? programFolder : folder;
         game.reset();
+        gamesMade = 0;
         options = std::make_unique<OPTIONS>(world.services(), [this](int n, const QString& name) {
+            ++gamesMade;
             game = std::make_unique<RecordingGame>();
             game->spielfeldgroesse = n;
             game->name = name;
             return game.get();
-        });
+        }, nullptr, std::move(work));
         options->setAttribute(Qt::WA_DeleteOnClose, false);
         world.box.shown.clear();
     }
 
     QString chosen(const QString& name) { return root.filePath(name); }
+
+    // The player's way of choosing a file: a click on its row of the list.
+    void clickFile(int row)
+    {
+        const QRect r = options->File1->visualRect(options->File1->model()->index(row, 0));
+        QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    void showOptions()
+    {
+        options->show();
+        QVERIFY(QTest::qWaitForWindowExposed(options.get()));
+    }
 
 private slots:
     void initTestCase()
@@ -164,6 +184,7 @@ private slots:
         QCOMPARE(options->File1->path(), chosen(folder));
         world.box.onShow = [this] { QVERIFY(game == nullptr || game->bilder.size() < 8); };
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         world.box.onShow = nullptr;
 
         QVERIFY(game);
@@ -193,6 +214,7 @@ private slots:
     {
         // 10 x 10 needs 50; the program folder has 10: no message, a short list.
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QVERIFY(world.box.shown.isEmpty());
         QVERIFY(game);
         QCOMPARE(game->bilder.size(), 10);
@@ -206,6 +228,7 @@ private slots:
         options->lstGroesse->setCurrentRow(1); // 18 pairs
         QVERIFY(options->Dir1->setPath(chosen("verweis")));
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QCOMPARE(world.box.shown.size(), 1);
         QCOMPARE(game->bilder.size(), 18);
         QCOMPARE(game->bilder[0], chosen("verweis") + "/s00.jpg");
@@ -217,6 +240,7 @@ private slots:
         QTemporaryDir empty;
         open(empty.path());
         options->cmdNimmOptions->click();
+        QTRY_VERIFY(!options->sammelt());
         QVERIFY(game);
         QVERIFY(game->bilder.isEmpty());
         QVERIFY(game->shown);
@@ -247,8 +271,11 @@ private slots:
         QVERIFY(test::writePicture(dir.filePath(name), natural, name.endsWith("bmp") ? "BMP" : "JPG", bytes));
         QVERIFY(options->Dir1->setPath(dir.path()));
         options->File1_Click(0); // a picture in view before
+        QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         options->File1_Click(1);
+        QVERIFY(!options->imgVorschau->isVisibleTo(options.get())); // hidden while it is read
+        QVERIFY(test::settlePictures());
         QCOMPARE(options->BildPfad, dir.filePath(name));
         QCOMPARE(options->Pfad, dir.path() + "/");
         if (shown.isValid()) {
@@ -271,6 +298,7 @@ private slots:
         QVERIFY(test::writeBytes(dir.filePath("kaputt.jpg"), QByteArray(500, 'x')));
         QVERIFY(options->Dir1->setPath(dir.path()));
         options->File1_Click(0);
+        QVERIFY(test::settlePictures());
         QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(world.box.shown.isEmpty());
     }
@@ -278,11 +306,140 @@ private slots:
     void anotherFolderKeepsThePreview()
     {
         options->File1_Click(0);
+        QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(options->Dir1->setPath(chosen("acht")));
         QCOMPARE(options->File1->path(), chosen("acht"));
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(options->imgVorschau->hasPicture());
+    }
+
+    void aSlowPreviewNeverOverwritesALaterOne_data()
+    {
+        QTest::addColumn<int>("deadlineMs");
+        QTest::newRow("stuck past its deadline") << 500;
+        QTest::newRow("slow, answering after a later click") << 60000;
+    }
+    void aSlowPreviewNeverOverwritesALaterOne()
+    {
+        QFETCH(int, deadlineMs);
+        const bool stuck = deadlineMs < 10000;
+        static QSemaphore drive;
+        PictureWork work;
+        work.decode = [](const QString& path, QSize, qreal) {
+            QImage image(30, 20, QImage::Format_RGB32);
+            image.fill(Qt::blue);
+            if (path.endsWith("a00.jpg")) {
+                drive.acquire(); // a share that does not answer
+                return Decoded{image, QSize(40, 40)};
+            }
+            return Decoded{image, QSize(100, 66)};
+        };
+        work.deadline = std::chrono::milliseconds(deadlineMs);
+        open({}, work);
+        QVERIFY(options->Dir1->setPath(chosen("acht")));
+        showOptions();
+        clickFile(0);
+        QCOMPARE(options->BildPfad, chosen("acht") + "/a00.jpg");
+        if (stuck) {
+            QTRY_COMPARE(stuckJobs::count(), 1); // the deadline passed while the screen ran on
+            QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
+            QVERIFY(world.box.shown.isEmpty());
+        }
+
+        clickFile(1);
+        QTRY_VERIFY(options->imgVorschau->isVisibleTo(options.get()));
+        QCOMPARE(options->imgVorschau->size(), QSize(100, 66));
+        drive.release();
+        QTRY_COMPARE(stuckJobs::count(), 0);
+        QVERIFY(test::settlePictures());
+        QCOMPARE(options->imgVorschau->size(), QSize(100, 66)); // the older answer was dropped
+    }
+
+    void aStuckFileCountsAsNotAcceptableAndTheOrderHolds()
+    {
+        static QSemaphore drive;
+        PictureWork work;
+        work.acceptable = [](const QString& path) {
+            if (path.endsWith("z01.jpg"))
+                drive.acquire();
+            return fuerSpielAnnehmbar(path);
+        };
+        work.deadline = 1000ms;
+        open({}, work);
+        showOptions();
+        options->lstGroesse->setCurrentRow(0);
+        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        options->cmdNimmOptions->click();
+        QVERIFY(options->sammelt());
+        QCOMPARE(options->cursor().shape(), Qt::BusyCursor);
+        options->cmdNimmOptions->click(); // pressed again while it collects
+        QTRY_VERIFY(!options->sammelt());
+
+        QCOMPARE(gamesMade, 1);
+        QVERIFY(game->shown);
+        QVERIFY(world.box.shown.isEmpty());
+        QStringList expected;
+        for (int i : {0, 2, 3, 4, 5, 6, 7, 8})
+            expected << chosen("zwanzig") + QStringLiteral("/z%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        QCOMPARE(game->bilder, expected);
+        QCOMPARE(options->cursor().shape(), Qt::ArrowCursor);
+        drive.release();
+        QTRY_COMPARE(stuckJobs::count(), 0);
+    }
+
+    void aLongCollectionShowsItsProgressAndCanBeLeft_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("quit: Yes") << true;
+        QTest::newRow("quit: No, the collection ends while asked") << false;
+    }
+    void aLongCollectionShowsItsProgressAndCanBeLeft()
+    {
+        QFETCH(bool, quit);
+        static QSemaphore drive;
+        PictureWork work;
+        work.acceptable = [](const QString& path) {
+            drive.acquire();
+            return fuerSpielAnnehmbar(path);
+        };
+        work.deadline = 60s;
+        open({}, work);
+        showOptions();
+        options->lstGroesse->setCurrentRow(0);
+        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        QSignalSpy beenden(options.get(), &OPTIONS::beenden);
+        options->cmdNimmOptions->click();
+        QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
+        QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
+        const QRect bar = options->findChild<QProgressBar*>("prgSammeln")->geometry();
+        for (QWidget* control : {static_cast<QWidget*>(options->cmdExit), static_cast<QWidget*>(options->cmdNimmOptions),
+                                 static_cast<QWidget*>(options->Image1), static_cast<QWidget*>(options->Frame1),
+                                 static_cast<QWidget*>(options->Frame2)})
+            QVERIFY2(!bar.intersects(control->geometry()), qPrintable(control->objectName())); // covers nothing
+        const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
+        QVERIFY(options->grab().save(out + "/settings-collecting.png"));
+
+        world.box.answers = {quit ? MsgAnswer::Yes : MsgAnswer::No};
+        world.box.onShow = [] {
+            // The checks end while the question is open.
+            drive.release(100);
+            QVERIFY(test::settlePictures());
+        };
+        options->cmdExit->click();
+        world.box.onShow = nullptr;
+        QCOMPARE(beenden.count(), quit ? 1 : 0);
+        QVERIFY(test::settlePictures());
+        if (quit) {
+            QVERIFY(!options->sammelt());
+            QVERIFY(!game); // nothing was started
+        } else {
+            QTRY_VERIFY(game && game->shown);
+            QCOMPARE(game->bilder.size(), 8);
+            QVERIFY(!options->isVisible());
+        }
+        QTRY_VERIFY(!options->findChild<QProgressBar*>("prgSammeln"));
+        drive.acquire(drive.available());
     }
 
     void folderThatCannotBeOpenedLeavesTheList()
@@ -627,6 +784,7 @@ private slots:
         else if (then == "click")
             QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {},
                               options->File1->visualRect(options->File1->model()->index(0, 0)).center());
+        QVERIFY(test::settlePictures()); // the length is read on a worker
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
         QCOMPARE(options->BildPfad, message ? dir.filePath("a_gross.jpg") : QString());
     }
@@ -658,7 +816,7 @@ private slots:
         options->lstGroesse->setCurrentRow(0);
         world.box.onShow = nullptr;
         options->cmdNimmOptions->click();
-        QVERIFY(game);
+        QTRY_VERIFY(game); // the pictures are checked on workers
         for (int i = 0; i < std::min<int>(8, sorted.size()); ++i)
             QCOMPARE(game->bilder[i], dir.filePath(sorted[i]));
     }

@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev libxcb1-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
-          fonts-liberation2 desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland "$@")
+          fonts-liberation2 desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland
+          fuse3 libfuse3-dev pkg-config "$@")
 
 missing=()
 for p in "${packages[@]}"; do

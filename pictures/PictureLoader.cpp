@@ -1,0 +1,52 @@
+#include "pictures/PictureLoader.h"
+
+#include "pictures/DeadlineJob.h"
+
+Q_LOGGING_CATEGORY(lcPictures, "tavik.pictures")
+
+namespace tavik {
+
+PictureLoader::PictureLoader(Decode decode, std::chrono::milliseconds deadline, QObject* parent)
+    : QObject(parent)
+    , decode_(std::move(decode))
+    , deadline_(deadline)
+{
+}
+
+quint64 PictureLoader::request(const QString& path, QSize area, qreal dpr)
+{
+    const quint64 ticket = ++lastTicket_;
+    const quint64 generation = generation_;
+    if (stuckJobs::atCap())
+        qCInfo(lcPictures) << "refused, too many stuck reads:" << path;
+    open_[ticket] = runWithDeadline<Decoded>(
+        this, [decode = decode_, path, area, dpr] {
+            return fileAnswers(path) ? decode(path, area, dpr) : Decoded{};
+        }, deadline_,
+        [this, generation, ticket, path](const std::optional<Decoded>& d) { answer(generation, ticket, path, d); });
+    return ticket;
+}
+
+void PictureLoader::answer(quint64 generation, quint64 ticket, const QString& path, const std::optional<Decoded>& d)
+{
+    open_.erase(ticket);
+    if (generation != generation_) {
+        qCInfo(lcPictures) << "no longer wanted:" << path;
+        return;
+    }
+    if (!d) {
+        qCInfo(lcPictures) << "past its deadline:" << path;
+        emit failed(ticket, path);
+        return;
+    }
+    emit ready(ticket, path, QPixmap::fromImage(d->image), d->fitted);
+}
+
+void PictureLoader::cancelAll()
+{
+    ++generation_;
+    for (auto& [ticket, state] : open_)
+        state->cancel();
+}
+
+} // namespace tavik

@@ -1,0 +1,47 @@
+#pragma once
+// Reads and decodes pictures on the picture pool for a window: each request is answered on
+// the GUI thread by ready() or failed(), never by a wait.
+
+#include <QObject>
+#include <QPixmap>
+#include <functional>
+#include <unordered_map>
+
+#include "pictures/PictureDecoder.h"
+#include "pictures/PicturePool.h"
+
+namespace tavik {
+
+class PictureLoader : public QObject {
+    Q_OBJECT
+public:
+    // Decodes `path` fitted into `area` (logical pixels) at the device pixel ratio `dpr`;
+    // runs on a worker thread.
+    using Decode = std::function<Decoded(const QString& path, QSize area, qreal dpr)>;
+
+    explicit PictureLoader(Decode decode, std::chrono::milliseconds deadline = kPictureDeadline,
+                           QObject* parent = nullptr);
+
+    // Answered by exactly one ready() or failed() carrying the returned ticket, unless
+    // cancelAll() comes first.
+    quint64 request(const QString& path, QSize area, qreal dpr);
+    // Every open request is forgotten: no answer comes for it, and jobs not yet begun do no work.
+    void cancelAll();
+
+signals:
+    // The decoder's answer; the pixmap is null when the file could not be decoded.
+    void ready(quint64 ticket, const QString& path, const QPixmap& pixmap, QSize fitted);
+    // Past the deadline, or refused at once while too many reads are stuck.
+    void failed(quint64 ticket, const QString& path);
+
+private:
+    void answer(quint64 generation, quint64 ticket, const QString& path, const std::optional<Decoded>& d);
+
+    Decode decode_;
+    std::chrono::milliseconds deadline_;
+    quint64 generation_ = 0;
+    quint64 lastTicket_ = 0;
+    std::unordered_map<quint64, std::shared_ptr<JobState>> open_;
+};
+
+} // namespace tavik
