@@ -45,6 +45,7 @@ struct OPTIONS::Start {
     QString name;
     double paare = 0;
     QString gewaehlt; // the chosen folder as File1 reported it at the press
+    QString gewaehltGezeigt; // the same as the lists show it (control characters as placeholders)
     bool andererOrdner = false;
     QStringList genommen;
     OrderedChecks* pruefung = nullptr;
@@ -259,6 +260,7 @@ void OPTIONS::cmdNimmOptions_Click()
     start_->name = txtSpielername->text();
     start_->paare = Spielfeldgroesse * Spielfeldgroesse / 2.0;
     start_->gewaehlt = File1->path();
+    start_->gewaehltGezeigt = File1->shownPath();
     start_->andererOrdner = start_->gewaehlt != programmOrdner();
     ErsteAnzahl = 0;
 
@@ -283,7 +285,7 @@ void OPTIONS::cmdNimmOptions_Click()
 void OPTIONS::nachErsterSammlung()
 {
     if (ErsteAnzahl < start_->paare && start_->andererOrdner) {
-        services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehlt
+        services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehltGezeigt
                                + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
                                + QStringLiteral("Die Bilder werden durch Standard-Bilder ergänzt"),
                            kTitel, MsgIcon::None, MsgButtons::Ok);

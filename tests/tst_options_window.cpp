@@ -124,6 +124,7 @@ private slots:
         makePictures(chosen("acht"), "a", 8);
         makePictures(chosen("zwanzig"), "z", 20);
         makePictures(chosen("drei"), "d", 3);
+        makePictures(chosen("zwei\nZeilen"), "d", 3);
         QVERIFY(QDir().mkpath(chosen("leer")));
         QVERIFY(QFile::link(programFolder, chosen("verweis")));
     }
@@ -172,6 +173,7 @@ private slots:
         QTest::newRow("20, first 8 taken") << "zwanzig" << 8 << false;
         QTest::newRow("3, topped up") << "drei" << 3 << true;
         QTest::newRow("none, topped up") << "leer" << 0 << true;
+        QTest::newRow("a line break in the name, topped up") << "zwei\nZeilen" << 3 << true;
     }
     void startAction()
     {
@@ -202,7 +204,8 @@ private slots:
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
         if (message) {
             const test::ShownMessage& m = world.box.shown[0];
-            QCOMPARE(m.text, "Im Verzeichnis '" + chosen(folder) + "' sind nicht genug Bilder vorhanden !" + QChar(13)
+            // A control character in the name shows as a placeholder, never raw.
+            QCOMPARE(m.text, "Im Verzeichnis '" + QString(chosen(folder)).replace('\n', '?') + "' sind nicht genug Bilder vorhanden !" + QChar(13)
                                  + "Die Bilder werden durch Standard-Bilder ergänzt");
             QCOMPARE(m.title, QStringLiteral("Tavik V1.1"));
             QCOMPARE(m.icon, MsgIcon::None);
