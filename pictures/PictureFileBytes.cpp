@@ -1,11 +1,12 @@
 #include "pictures/PictureFileBytes.h"
 
-#include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "shell/PathText.h"
 
 #include "pictures/PictureHeader.h"
 
@@ -69,7 +70,7 @@ const char* describe(ReadRefusal why)
 std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes, ReadRefusal* why)
 {
     // Non-blocking so that a pipe named like a picture cannot hold the open up.
-    Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Fd fd(::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
         return refuse(ReadRefusal::Unreadable, why);

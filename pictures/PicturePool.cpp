@@ -1,12 +1,13 @@
 #include "pictures/PicturePool.h"
 
-#include <QFile>
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "shell/PathText.h"
 
 namespace tavik {
 
@@ -33,7 +34,7 @@ bool fileAnswers(const QString& path)
 {
     constexpr qint64 kEnough = 1024 * 1024;
     // Non-blocking open: a named pipe would otherwise wait for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};

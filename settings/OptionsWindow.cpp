@@ -1,6 +1,5 @@
 #include "settings/OptionsWindow.h"
 
-#include <QFileInfo>
 #include <cmath>
 #include <QProgressBar>
 
@@ -165,7 +164,7 @@ void OPTIONS::File1_Click(int index)
     runWithDeadline<Vorschau>(
         this,
         [decode = work_.decode, path, innen, dpr] {
-            if (zuGrossFuerVorschau(endungVon(path), QFileInfo(path).size()))
+            if (zuGrossFuerVorschau(endungVon(path), fileLength(path)))
                 return Vorschau{true, {}};
             if (!fileAnswers(path))
                 return Vorschau{};

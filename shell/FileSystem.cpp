@@ -90,6 +90,12 @@ std::optional<QStringList> listSubfolders(const QString& folder)
     return listing ? std::optional<QStringList>(std::move(listing->subfolders)) : std::nullopt;
 }
 
+qint64 fileLength(const QString& path)
+{
+    struct stat st;
+    return ::stat(encodePath(path).constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
+}
+
 bool openForReading(QFile& file, const QString& path)
 {
     const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);

@@ -37,6 +37,10 @@ std::optional<QStringList> listSubfolders(const QString& folder);
 // Opens `path` for reading by its exact bytes, also below a folder whose name is not UTF-8.
 bool openForReading(QFile& file, const QString& path);
 
+// The length of the file at `path` in bytes, found by its exact bytes; 0 when it cannot be
+// measured.
+qint64 fileLength(const QString& path);
+
 struct Volume {
     QString rootPath; // where it is mounted
     QString text;     // what the drive list shows

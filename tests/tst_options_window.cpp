@@ -670,6 +670,11 @@ private slots:
         QFile file;
         QVERIFY(openForReading(file, joinPath(options->File1->path(), options->File1->entry(0))));
         QCOMPARE(file.readAll(), picture);
+        // The preview reads it by its exact bytes.
+        clickFile(0);
+        QVERIFY(test::settlePictures());
+        QVERIFY(options->imgVorschau->isVisible());
+        QVERIFY(options->imgVorschau->hasPicture());
         // A folder below it opens too.
         QVERIFY(makeRaw(folder + "/tiefer", true));
         QVERIFY(options->Dir1->setPath(options->File1->path()));
