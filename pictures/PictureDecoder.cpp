@@ -100,23 +100,7 @@ QSize deviceSize(QSize fitted, qreal dpr)
 
 Decoded decodeFitted(const QString& path, QSize area, qreal dpr)
 {
-    // The preview's limit: a file exactly at the limit is shown; anything larger is refused.
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
-    if (!in)
-        return {};
-    Decoded result;
-    result.fitted = fitInto(in->header.upright(), area);
-    if (result.fitted.isEmpty() || !(dpr > 0) || dpr > 8)
-        return result; // nothing to draw
-    const QSize device = deviceSize(result.fitted, dpr);
-    if (!affordable(*in, device, path))
-        return result;
-    result.image = decodeBytes(*in, device);
-    if (result.image.isNull())
-        qCInfo(lcPictures) << "refused, the decoder failed:" << path;
-    else
-        result.image.setDevicePixelRatio(dpr);
-    return result;
+    return decodeForBox(path, [area](QSize upright) { return fitInto(upright, area); }, 0, dpr);
 }
 
 Decoded decodeForBox(const QString& path, const std::function<QSize(QSize upright)>& boxFor, int border, qreal dpr)
