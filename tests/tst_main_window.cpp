@@ -177,6 +177,9 @@ private slots:
         QVERIFY(game->imgKarteOffen[0]->isVisible());
         QVERIFY(game->imgKarteOffen[0]->hasPicture());
         QCOMPARE(game->imgKarteOffen[0]->size(), QSize(169, 112));
+        // Decoded for the inside of the box, so it is drawn without being scaled again.
+        QCOMPARE(game->imgKarteOffen[0]->pixmap().deviceIndependentSize().toSize(),
+                 game->imgKarteOffen[0]->contentsRect().size());
         click(*game, 0); // the open card again changes nothing
         QVERIFY(game->imgKarteOffen[1]->isHidden());
         QCOMPARE(game->lblVersuche->text(), QStringLiteral("Versuche: 0"));
