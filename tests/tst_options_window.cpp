@@ -285,6 +285,8 @@ private slots:
             QVERIFY(world.box.shown.isEmpty());
             QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
             QCOMPARE(options->imgVorschau->size(), shown);
+            QCOMPARE(options->imgVorschau->pixmap().deviceIndependentSize().toSize(),
+                     options->imgVorschau->contentsRect().size()); // decoded for the inside of the box
             QCOMPARE(options->imgVorschau->pos(), QPoint(288, 32));
             QVERIFY(options->imgVorschau->stretch());
         } else {
