@@ -56,40 +56,31 @@ const std::array<unsigned char, 128>& asciiRanks()
     return ranks;
 }
 
-// All quick keys of a set of names, end to end: one allocation instead of one per name.
+// The primary quick keys of a set of names, end to end: one allocation instead of one per name.
 struct QuickKeys {
-    std::string primary, secondary;
-    std::vector<std::uint32_t> primaryStart{0}, secondaryStart{0};
+    std::string primary;
+    std::vector<std::uint32_t> primaryStart{0};
 
     std::string_view primaryOf(unsigned i) const
     {
         return std::string_view(primary).substr(primaryStart[i], primaryStart[i + 1] - primaryStart[i]);
     }
-    std::string_view secondaryOf(unsigned i) const
-    {
-        return std::string_view(secondary).substr(secondaryStart[i], secondaryStart[i + 1] - secondaryStart[i]);
-    }
 };
 
-// Appends the quick key of the UTF-8 name `raw`; false when the name holds a byte sequence
-// the key does not cover (any other letter, or bytes that are not UTF-8).
+// Appends the primary quick key of the UTF-8 name `raw`; false when the name holds a byte
+// sequence the key does not cover (any other letter, or bytes that are not UTF-8).
 bool appendQuickKey(std::string_view raw, const std::array<unsigned char, 128>& ranks, QuickKeys& keys)
 {
     const size_t p0 = keys.primary.size();
-    const size_t s0 = keys.secondary.size();
-    keys.primary.resize(p0 + raw.size());   // each byte weighs at most once,
-    keys.secondary.resize(s0 + 2 * raw.size()); // ß (two bytes) three times
+    keys.primary.resize(p0 + raw.size()); // each byte weighs at most once
     char* p = keys.primary.data() + p0;
-    char* s = keys.secondary.data() + s0;
     const auto* b = reinterpret_cast<const unsigned char*>(raw.data());
     const size_t n = raw.size();
     for (size_t i = 0; i < n; ++i) {
         const unsigned char c = b[i];
         if (c < 0x7F) {
-            if (c < 0x20)
-                continue;
-            *p++ = char(ranks[c]);
-            *s++ = char(kPlain);
+            if (c >= 0x20)
+                *p++ = char(ranks[c]);
             continue;
         }
         if (c == 0x7F)
@@ -103,21 +94,38 @@ bool appendQuickKey(std::string_view raw, const std::array<unsigned char, 128>& 
         case 0x9F:
             *p++ = char(ranks[u's']);
             *p++ = char(ranks[u's']);
-            *s++ = char(kPlain);
-            *s++ = char(kSharpS);
-            *s++ = char(kPlain);
-            continue;
+            break;
         default:
             return false;
         }
-        *s++ = char(kPlain);
-        *s++ = char(kDiaeresis);
     }
     keys.primary.resize(static_cast<size_t>(p - keys.primary.data()));
-    keys.secondary.resize(static_cast<size_t>(s - keys.secondary.data()));
     keys.primaryStart.push_back(static_cast<std::uint32_t>(keys.primary.size()));
-    keys.secondaryStart.push_back(static_cast<std::uint32_t>(keys.secondary.size()));
     return true;
+}
+
+// The secondary weights of a name the quick key covers (plain letter, diaeresis, the mark of
+// ß), needed only where two primary keys tie, so built only then.
+std::string secondaryKey(std::string_view raw)
+{
+    std::string s;
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.data());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const unsigned char c = b[i];
+        if (c < 0x20 || c == 0x7F)
+            continue;
+        if (c < 0x7F) {
+            s += char(kPlain);
+        } else if (b[++i] == 0x9F) { // ß: ss, the second s marked
+            s += char(kPlain);
+            s += char(kSharpS);
+            s += char(kPlain);
+        } else {
+            s += char(kPlain);
+            s += char(kDiaeresis);
+        }
+    }
+    return s;
 }
 
 // Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves
@@ -183,7 +191,11 @@ void radixSort(Entry* a, Entry* spare, size_t n, int at, const Less& less)
 
 std::vector<unsigned> orderByQuickKeys(const QuickKeys& keys, const RawNames& names)
 {
-    std::vector<Entry> entries(names.size()), spare(names.size());
+    // Kept by the thread from one folder to the next: fresh memory of this size costs a page
+    // fault per page, as much as the sort itself.
+    thread_local std::vector<Entry> entries, spare;
+    entries.resize(names.size());
+    spare.resize(names.size());
     for (unsigned i = 0; i < entries.size(); ++i)
         entries[i] = {keyWord(keys.primaryOf(i), 0), keyWord(keys.primaryOf(i), 8), i};
     const auto less = [&](const Entry& a, const Entry& b) {
@@ -193,7 +205,7 @@ std::vector<unsigned> orderByQuickKeys(const QuickKeys& keys, const RawNames& na
             return a.next < b.next;
         int by = keys.primaryOf(a.index).compare(keys.primaryOf(b.index));
         if (by == 0)
-            by = keys.secondaryOf(a.index).compare(keys.secondaryOf(b.index));
+            by = secondaryKey(names.at(a.index)).compare(secondaryKey(names.at(b.index)));
         // Names of these letters order by their UTF-8 bytes as by their UTF-16 text.
         return by != 0 ? by < 0 : names.at(a.index) < names.at(b.index);
     };
@@ -245,11 +257,11 @@ QStringList sortedByCollator(std::vector<QString>& names)
 std::optional<std::vector<unsigned>> quickGermanOrder(const RawNames& names)
 {
     const auto& ranks = asciiRanks();
-    QuickKeys keys;
+    thread_local QuickKeys keys; // kept from one folder to the next, as the entries are
+    keys.primary.clear();
+    keys.primaryStart.assign(1, 0);
     keys.primary.reserve(names.bytes.size());
-    keys.secondary.reserve(names.bytes.size() + names.size());
     keys.primaryStart.reserve(names.size() + 1);
-    keys.secondaryStart.reserve(names.size() + 1);
     for (size_t i = 0; i < names.size(); ++i)
         if (!appendQuickKey(names.at(i), ranks, keys))
             return std::nullopt;
