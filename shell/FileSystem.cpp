@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,20 +51,13 @@ bool hasExtension(std::string_view name, const std::vector<QByteArray>& extensio
     return false;
 }
 
-// The names in order, as text. Names of ASCII and the German letters take the quick key, and
-// are valid UTF-8; any other name sends the whole set to the collation, and then a file name
-// that is not UTF-8 is left out (folder names stay: they can be opened).
-QStringList sortedNames(const RawNames& raw, bool keepUndecodable)
+// The names in order. Names of ASCII and the German letters take the quick key, and are valid
+// UTF-8; any other name sends the whole set to the collation, and then a file name that is
+// not UTF-8 is left out (folder names stay: they can be opened).
+NameList sortedNames(RawNames& raw, bool keepUndecodable)
 {
-    if (const auto order = quickGermanOrder(raw)) {
-        QStringList sorted;
-        sorted.reserve(static_cast<qsizetype>(order->size()));
-        for (unsigned i : *order) {
-            const std::string_view name = raw.at(i);
-            sorted.append(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-        }
-        return sorted;
-    }
+    if (auto order = quickGermanOrder(raw))
+        return NameList(std::exchange(raw, RawNames{}), std::move(*order));
     std::vector<QString> names;
     names.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -72,7 +66,7 @@ QStringList sortedNames(const RawNames& raw, bool keepUndecodable)
         if (keepUndecodable || !hasUndecodableBytes(name))
             names.push_back(std::move(name));
     }
-    return sortedGermanly(std::move(names));
+    return NameList(sortedGermanly(std::move(names)));
 }
 
 // getdents64 fills this much at a time: few calls into the kernel, and below the size that
@@ -135,13 +129,55 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
 std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions)
 {
     auto listing = readFolder(folder, extensions);
-    return listing ? std::optional<QStringList>(std::move(listing->files)) : std::nullopt;
+    return listing ? std::optional<QStringList>(listing->files.toStringList()) : std::nullopt;
 }
 
 std::optional<QStringList> listSubfolders(const QString& folder)
 {
     auto listing = readFolder(folder, {});
-    return listing ? std::optional<QStringList>(std::move(listing->subfolders)) : std::nullopt;
+    return listing ? std::optional<QStringList>(listing->subfolders.toStringList()) : std::nullopt;
+}
+
+struct NameList::Data {
+    QStringList texts; // names as text, or
+    RawNames raw;      // UTF-8 names
+    std::vector<unsigned> order; // ... in this order
+};
+
+NameList::NameList(QStringList texts)
+    : d_(std::make_shared<const Data>(Data{std::move(texts), {}, {}}))
+{
+}
+
+NameList::NameList(RawNames&& raw, std::vector<unsigned>&& order)
+    : d_(std::make_shared<const Data>(Data{{}, std::move(raw), std::move(order)}))
+{
+}
+
+qsizetype NameList::size() const
+{
+    if (!d_)
+        return 0;
+    return d_->order.empty() ? d_->texts.size() : static_cast<qsizetype>(d_->order.size());
+}
+
+QString NameList::at(qsizetype i) const
+{
+    if (d_->order.empty())
+        return d_->texts.at(i);
+    const std::string_view name = d_->raw.at(d_->order[static_cast<size_t>(i)]);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QStringList NameList::toStringList() const
+{
+    if (d_ && d_->order.empty())
+        return d_->texts;
+    QStringList texts;
+    texts.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        texts.append(at(i));
+    return texts;
 }
 
 bool openForReading(QFile& file, const QString& path)
