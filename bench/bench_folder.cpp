@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <utility>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <vector>
 
@@ -99,10 +100,25 @@ void row(const QString& parent, int entries)
 
 } // namespace
 
+// bench_folder --read FOLDER [ROUNDS]: only the reading of an existing folder against a bare
+// readdir, over many rounds (for a profiler).
+int readOnly(const QString& folder, int rounds)
+{
+    std::vector<double> read, bare;
+    for (int i = 0; i < rounds; ++i) {
+        bare.push_back(timedMs([&] { bareReaddir(folder); }));
+        read.push_back(timedMs([&] { readFolder(folder, {"bmp", "jpg"}); }));
+    }
+    std::printf("readdir %.2f ms, read %.2f ms, ratio %.2fx\n", median(bare), median(read), median(read) / median(bare));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc >= 3 && QByteArray(argv[1]) == "--read")
+        return readOnly(QString::fromLocal8Bit(argv[2]), argc >= 4 ? std::atoi(argv[3]) : 41);
     QTemporaryDir dir;
     std::printf("%-9s %10s %10s %8s %16s %8s %10s %8s\n", "entries", "readdir_ms", "read_ms", "ratio", "dblclick_to_list",
                 "ratio", "at_once_ms", "listed");

@@ -38,16 +38,6 @@ private:
     }
 };
 
-QStringList shownNames(const QStringList& names)
-{
-    QStringList shown = names; // shares the data until a name needs a placeholder
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        QString text = shownText(names[i]);
-        if (text.constData() != names[i].constData())
-            shown[i] = std::move(text);
-    }
-    return shown;
-}
 } // namespace
 
 ChoiceListBox::ChoiceListBox(QWidget* parent)
@@ -181,8 +171,10 @@ void DirListBox::showListing(const QString& target, const FolderListing& listing
     QFont bold = font();
     bold.setBold(true);
     current->setFont(bold);
-    for (const QString& name : listing.subfolders)
+    for (qsizetype i = 0; i < listing.subfolders.size(); ++i) {
+        const QString name = listing.subfolders.at(i);
         addFolder(name, joinPath(target, name), depth + 1, closed);
+    }
     setCurrentItem(current);
 
     files_ = listing.files;
@@ -217,12 +209,45 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
 }
 
+// The rows of File1: each name as the list shows it, made when the view asks for the row.
+class FileListBox::NameModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setNames(const NameList& names)
+    {
+        beginResetModel();
+        names_ = names;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(names_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= names_.size())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return shownText(names_.at(index.row()));
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    }
+
+private:
+    NameList names_;
+};
+
 FileListBox::FileListBox(QWidget* parent)
     : QListView(parent)
+    , model_(new NameModel(this))
 {
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setModel(&model_);
+    setModel(model_);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             emit fileClicked(index.row());
@@ -237,19 +262,19 @@ QString FileListBox::shownPath() const
 bool FileListBox::setPath(const QString& folder)
 {
     const QString target = normalFolder(folder);
-    std::optional<QStringList> names = listFiles(target, kPictureExtensions);
-    if (!names)
+    std::optional<FolderListing> listing = readFolder(target, kPictureExtensions);
+    if (!listing)
         return false;
-    setListing(target, *names);
+    setListing(target, listing->files);
     return true;
 }
 
-void FileListBox::setListing(const QString& folder, const QStringList& names)
+void FileListBox::setListing(const QString& folder, const NameList& names)
 {
     path_ = folder;
     names_ = names;
     const QSignalBlocker block(selectionModel());
-    model_.setStringList(shownNames(names_));
+    model_->setNames(names_);
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event)

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QListView>
 #include <QListWidget>
-#include <QStringListModel>
 
 #include "shell/FileSystem.h"
 #include "shell/FolderReader.h"
@@ -54,7 +53,7 @@ public:
     explicit DirListBox(QWidget* parent);
     QString path() const { return path_; }
     // The picture files of the open folder, from the same reading as the subfolders.
-    const QStringList& files() const { return files_; }
+    const NameList& files() const { return files_; }
     // Opens `folder` at once (the program's way). False, with the list left as it was, when
     // it cannot be read.
     bool setPath(const QString& folder);
@@ -75,12 +74,13 @@ private:
     void showListing(const QString& folder, const FolderListing& listing);
     void markUnreadable(const QString& folder);
     QString path_;
-    QStringList files_;
+    NameList files_;
     FolderReader reader_;
 };
 
 // File1: the files of a folder that match the pattern "*.bmp;*.jpg", in any letter case.
-// A plain string model keeps a folder of tens of thousands of files quick to show. A click,
+// Its model shows the shared sorted names as they are, each row turned into text only when the
+// view asks for it, so a folder of a hundred thousand files shows at once. A click,
 // or a key that moves the selection, chooses an entry; the focus entering the list does not.
 class FileListBox : public QListView {
     Q_OBJECT
@@ -92,12 +92,12 @@ public:
     // Reads `folder` and lists its files. False when it cannot be read.
     bool setPath(const QString& folder);
     // Lists `names` (already read and sorted) as the files of `folder`.
-    void setListing(const QString& folder, const QStringList& names);
-    int listCount() const { return names_.size(); }
+    void setListing(const QString& folder, const NameList& names);
+    int listCount() const { return static_cast<int>(names_.size()); }
     // Entry i, or an empty name past the end.
-    QString entry(int i) const { return i >= 0 && i < names_.size() ? names_[i] : QString(); }
+    QString entry(int i) const { return i >= 0 && i < names_.size() ? names_.at(i) : QString(); }
     int currentRow() const { return currentIndex().row(); }
-    void setCurrentRow(int row) { setCurrentIndex(model_.index(row)); }
+    void setCurrentRow(int row) { setCurrentIndex(model()->index(row, 0)); }
 
 signals:
     void fileClicked(int index);
@@ -108,8 +108,9 @@ protected:
 
 private:
     QString path_;
-    QStringList names_;
-    QStringListModel model_;
+    NameList names_;
+    class NameModel;
+    NameModel* model_;
 };
 
 } // namespace tavik

@@ -7,7 +7,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+#include <vector>
+
+#include "shell/NameOrder.h"
 
 namespace tavik {
 
@@ -18,11 +22,31 @@ QString joinPath(const QString& folder, const QString& name);
 // except for the root "/".
 QString normalFolder(const QString& path);
 
+// Sorted names, shared and read-only. A folder of a hundred thousand names stays bytes in one
+// buffer; a name becomes text when it is asked for (the list shows only the rows in sight).
+class NameList {
+public:
+    NameList() = default;
+    // Names as text, already sorted.
+    explicit NameList(QStringList texts);
+    // The UTF-8 names `raw` (valid UTF-8 each) in the order `order`.
+    NameList(RawNames&& raw, std::vector<unsigned>&& order);
+
+    qsizetype size() const;
+    bool isEmpty() const { return size() == 0; }
+    QString at(qsizetype i) const;
+    QStringList toStringList() const;
+
+private:
+    struct Data;
+    std::shared_ptr<const Data> d_;
+};
+
 // One reading of a folder: its visible subfolders, and its visible regular files whose names
 // end in one of the extensions asked for (any letter case), each sorted in German order.
 struct FolderListing {
-    QStringList subfolders;
-    QStringList files;
+    NameList subfolders;
+    NameList files;
 };
 
 // Reads `folder` once. Folder names that are not valid UTF-8 are kept (they can be opened);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tavik {
 
@@ -55,65 +56,76 @@ const std::array<unsigned char, 128>& asciiRanks()
     return ranks;
 }
 
-// All quick keys of a set of names, end to end: one allocation instead of one per name.
+// The primary quick keys of a set of names, end to end: one allocation instead of one per name.
 struct QuickKeys {
-    std::string primary, secondary;
-    std::vector<std::uint32_t> primaryStart, secondaryStart;
-    bool marks = false; // some name has an umlaut or ß: the secondary weights can differ
+    std::string primary;
+    std::vector<std::uint32_t> primaryStart{0};
 
     std::string_view primaryOf(unsigned i) const
     {
         return std::string_view(primary).substr(primaryStart[i], primaryStart[i + 1] - primaryStart[i]);
     }
-    std::string_view secondaryOf(unsigned i) const
-    {
-        return std::string_view(secondary).substr(secondaryStart[i], secondaryStart[i + 1] - secondaryStart[i]);
-    }
 };
 
-// Appends the quick key of `name`; false when the name holds a character it does not cover.
-bool appendQuickKey(const QString& name, const std::array<unsigned char, 128>& ranks, QuickKeys& keys)
+// Appends the primary quick key of the UTF-8 name `raw`; false when the name holds a byte
+// sequence the key does not cover (any other letter, or bytes that are not UTF-8).
+bool appendQuickKey(std::string_view raw, const std::array<unsigned char, 128>& ranks, QuickKeys& keys)
 {
     const size_t p0 = keys.primary.size();
-    const size_t s0 = keys.secondary.size();
-    const size_t most = 2 * static_cast<size_t>(name.size());
-    keys.primary.resize(p0 + most);
-    keys.secondary.resize(s0 + most + static_cast<size_t>(name.size()));
+    keys.primary.resize(p0 + raw.size()); // each byte weighs at most once
     char* p = keys.primary.data() + p0;
-    char* s = keys.secondary.data() + s0;
-    for (QChar qc : name) {
-        const char16_t c = qc.unicode();
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.data());
+    const size_t n = raw.size();
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = b[i];
         if (c < 0x7F) {
-            if (c < 0x20)
-                continue;
-            *p++ = char(ranks[c]);
-            *s++ = char(kPlain);
+            if (c >= 0x20)
+                *p++ = char(ranks[c]);
             continue;
         }
-        keys.marks = true;
-        switch (c) {
-        case 0x7F: continue;
-        case u'ä': case u'Ä': *p++ = char(ranks[u'a']); break;
-        case u'ö': case u'Ö': *p++ = char(ranks[u'o']); break;
-        case u'ü': case u'Ü': *p++ = char(ranks[u'u']); break;
-        case u'ß':
-            *p++ = char(ranks[u's']);
-            *p++ = char(ranks[u's']);
-            *s++ = char(kPlain);
-            *s++ = char(kSharpS);
-            *s++ = char(kPlain);
+        if (c == 0x7F)
             continue;
+        if (c != 0xC3 || i + 1 == n)
+            return false;
+        switch (b[++i]) { // the second byte of Ä ä Ö ö Ü ü ß
+        case 0x84: case 0xA4: *p++ = char(ranks[u'a']); break;
+        case 0x96: case 0xB6: *p++ = char(ranks[u'o']); break;
+        case 0x9C: case 0xBC: *p++ = char(ranks[u'u']); break;
+        case 0x9F:
+            *p++ = char(ranks[u's']);
+            *p++ = char(ranks[u's']);
+            break;
         default:
             return false;
         }
-        *s++ = char(kPlain);
-        *s++ = char(kDiaeresis);
     }
     keys.primary.resize(static_cast<size_t>(p - keys.primary.data()));
-    keys.secondary.resize(static_cast<size_t>(s - keys.secondary.data()));
     keys.primaryStart.push_back(static_cast<std::uint32_t>(keys.primary.size()));
-    keys.secondaryStart.push_back(static_cast<std::uint32_t>(keys.secondary.size()));
     return true;
+}
+
+// The secondary weights of a name the quick key covers (plain letter, diaeresis, the mark of
+// ß), needed only where two primary keys tie, so built only then.
+std::string secondaryKey(std::string_view raw)
+{
+    std::string s;
+    const auto* b = reinterpret_cast<const unsigned char*>(raw.data());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const unsigned char c = b[i];
+        if (c < 0x20 || c == 0x7F)
+            continue;
+        if (c < 0x7F) {
+            s += char(kPlain);
+        } else if (b[++i] == 0x9F) { // ß: ss, the second s marked
+            s += char(kPlain);
+            s += char(kSharpS);
+            s += char(kPlain);
+        } else {
+            s += char(kPlain);
+            s += char(kDiaeresis);
+        }
+    }
+    return s;
 }
 
 // Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves
@@ -130,6 +142,80 @@ std::uint64_t keyWord(std::string_view key, size_t from)
     return word;
 }
 
+// A name's first sixteen primary bytes and its position.
+struct Entry {
+    std::uint64_t head;
+    std::uint64_t next;
+    unsigned index;
+};
+
+unsigned char byteOf(const Entry& e, int at)
+{
+    return static_cast<unsigned char>(at < 8 ? e.head >> (56 - 8 * at) : e.next >> (56 - 8 * (at - 8)));
+}
+
+// Sorts by the sixteen head bytes one byte at a time, most significant first (a byte all
+// entries share costs one counting pass and no move), then by `less` where they tie or a
+// group is small. Comparison sorting of a hundred thousand camera names, which share their
+// first eight bytes, took longer than reading the folder.
+template <typename Less>
+void radixSort(Entry* a, Entry* spare, size_t n, int at, const Less& less)
+{
+    while (n > 48 && at < 16) {
+        size_t count[256] = {};
+        for (size_t i = 0; i < n; ++i)
+            ++count[byteOf(a[i], at)];
+        if (count[byteOf(a[0], at)] == n) {
+            ++at;
+            continue;
+        }
+        size_t start[256];
+        size_t sum = 0;
+        for (int v = 0; v < 256; ++v) {
+            start[v] = sum;
+            sum += count[v];
+        }
+        for (size_t i = 0; i < n; ++i)
+            spare[start[byteOf(a[i], at)]++] = a[i];
+        std::copy(spare, spare + n, a);
+        size_t from = 0;
+        for (int v = 0; v < 256; ++v) {
+            if (count[v] > 1)
+                radixSort(a + from, spare + from, count[v], at + 1, less);
+            from += count[v];
+        }
+        return;
+    }
+    std::sort(a, a + n, less);
+}
+
+std::vector<unsigned> orderByQuickKeys(const QuickKeys& keys, const RawNames& names)
+{
+    // Kept by the thread from one folder to the next: fresh memory of this size costs a page
+    // fault per page, as much as the sort itself.
+    thread_local std::vector<Entry> entries, spare;
+    entries.resize(names.size());
+    spare.resize(names.size());
+    for (unsigned i = 0; i < entries.size(); ++i)
+        entries[i] = {keyWord(keys.primaryOf(i), 0), keyWord(keys.primaryOf(i), 8), i};
+    const auto less = [&](const Entry& a, const Entry& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (a.next != b.next)
+            return a.next < b.next;
+        int by = keys.primaryOf(a.index).compare(keys.primaryOf(b.index));
+        if (by == 0)
+            by = secondaryKey(names.at(a.index)).compare(secondaryKey(names.at(b.index)));
+        // Names of these letters order by their UTF-8 bytes as by their UTF-16 text.
+        return by != 0 ? by < 0 : names.at(a.index) < names.at(b.index);
+    };
+    radixSort(entries.data(), spare.data(), entries.size(), 0, less);
+    std::vector<unsigned> order(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        order[i] = entries[i].index;
+    return order;
+}
+
 QStringList inOrder(std::vector<QString>& names, const std::vector<unsigned>& order)
 {
     QStringList sorted;
@@ -137,35 +223,6 @@ QStringList inOrder(std::vector<QString>& names, const std::vector<unsigned>& or
     for (unsigned i : order)
         sorted.append(std::move(names[i]));
     return sorted;
-}
-
-// Sorting small (head, position) records keeps a folder of many thousand names quick: the
-// first sixteen primary bytes settle most comparisons (camera names share long beginnings),
-// and no string moves until the end.
-QStringList sortedByQuickKeys(std::vector<QString>& names, const QuickKeys& keys)
-{
-    struct Entry {
-        std::uint64_t head;
-        std::uint64_t next;
-        unsigned index;
-    };
-    std::vector<Entry> entries(names.size());
-    for (unsigned i = 0; i < entries.size(); ++i)
-        entries[i] = {keyWord(keys.primaryOf(i), 0), keyWord(keys.primaryOf(i), 8), i};
-    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        int by = keys.primaryOf(a.index).compare(keys.primaryOf(b.index));
-        if (by == 0 && keys.marks)
-            by = keys.secondaryOf(a.index).compare(keys.secondaryOf(b.index));
-        return by != 0 ? by < 0 : names[a.index] < names[b.index];
-    });
-    std::vector<unsigned> order(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        order[i] = entries[i].index;
-    return inOrder(names, order);
 }
 
 // The name with its undecodable bytes as U+FFFD, as the collation expects well-formed text.
@@ -197,20 +254,28 @@ QStringList sortedByCollator(std::vector<QString>& names)
 
 } // namespace
 
-QStringList sortedGermanly(std::vector<QString>&& names)
+std::optional<std::vector<unsigned>> quickGermanOrder(const RawNames& names)
 {
     const auto& ranks = asciiRanks();
-    QuickKeys keys;
-    keys.primary.reserve(names.size() * 16);
-    keys.secondary.reserve(names.size() * 16);
+    thread_local QuickKeys keys; // kept from one folder to the next, as the entries are
+    keys.primary.clear();
+    keys.primaryStart.assign(1, 0);
+    keys.primary.reserve(names.bytes.size());
     keys.primaryStart.reserve(names.size() + 1);
-    keys.secondaryStart.reserve(names.size() + 1);
-    keys.primaryStart.push_back(0);
-    keys.secondaryStart.push_back(0);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!appendQuickKey(names.at(i), ranks, keys))
+            return std::nullopt;
+    return orderByQuickKeys(keys, names);
+}
+
+QStringList sortedGermanly(std::vector<QString>&& names)
+{
+    RawNames raw;
     for (const QString& name : names)
-        if (!appendQuickKey(name, ranks, keys))
-            return sortedByCollator(names);
-    return sortedByQuickKeys(names, keys);
+        raw.append(name.toUtf8()); // a lone surrogate becomes U+FFFD, which the quick key leaves out
+    if (auto order = quickGermanOrder(raw))
+        return inOrder(names, *order);
+    return sortedByCollator(names);
 }
 
 } // namespace tavik
