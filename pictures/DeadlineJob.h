@@ -3,15 +3,13 @@
 // out its own blocked read, so a timer here decides when the answer stops being awaited.
 
 #include <QFutureWatcher>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <memory>
 #include <optional>
 
+#include "pictures/PictureLog.h"
 #include "pictures/PicturePool.h"
-
-Q_DECLARE_LOGGING_CATEGORY(lcPictures)
 
 namespace tavik {
 

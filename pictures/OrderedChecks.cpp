@@ -1,13 +1,11 @@
 #include "pictures/OrderedChecks.h"
 
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QtConcurrent/QtConcurrentMap>
 #include <numeric>
 
+#include "pictures/PictureLog.h"
 #include "shell/FileSystem.h"
-
-Q_DECLARE_LOGGING_CATEGORY(lcPictures)
 
 namespace tavik {
 

@@ -2,8 +2,6 @@
 
 #include "pictures/DeadlineJob.h"
 
-Q_LOGGING_CATEGORY(lcPictures, "tavik.pictures")
-
 namespace tavik {
 
 PictureLoader::PictureLoader(Decode decode, std::chrono::milliseconds deadline, QObject* parent)
