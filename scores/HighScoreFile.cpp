@@ -68,6 +68,7 @@ struct ReadOutcome {
     bool missing = false; // nothing by that name: the empty list
     int number = 0;       // errno when the file exists but could not be read
     mode_t mode = 0;      // the file's permission bits
+    gid_t group = static_cast<gid_t>(-1); // the file's group; -1 leaves a new file's as created
     Liste liste;
 };
 
@@ -88,6 +89,7 @@ ReadOutcome readList(int dirFd, const QByteArray& name)
         return out;
     }
     out.mode = st.st_mode & 0777;
+    out.group = st.st_gid;
     QByteArray bytes(kMaxListBytes, Qt::Uninitialized);
     qsizetype got = 0;
     while (got < bytes.size()) {
@@ -178,15 +180,21 @@ int createTemporary(int dirFd, QByteArray& tmpName)
 }
 
 // Writes `bytes` as the new list `name` in the locked folder through a temporary file
-// named after it, with permissions `mode`.
+// named after it, with permissions `mode` and, where this player may give it, group `group`.
 std::optional<FileError> replaceList(int dirFd, const QString& path, const QByteArray& name,
-                                     const QByteArray& bytes, mode_t mode)
+                                     const QByteArray& bytes, mode_t mode, gid_t group)
 {
     QByteArray tmpName = name + 't';
     Fd tmp(createTemporary(dirFd, tmpName));
     const QString tmpPath = QFileInfo(path).dir().filePath(QFile::decodeName(tmpName));
     if (!tmp)
         return failure(FileError::Step::Write, tmpPath, errno);
+    // A list shared through its group (0660, group "spieler") stays readable to that group
+    // only if the new file keeps the group.
+    if (group != static_cast<gid_t>(-1) && ::fchown(tmp.get(), static_cast<uid_t>(-1), group) != 0) {
+        // A player outside the group cannot give it (EPERM): the kept mode is all that can
+        // be done, and no reason to lose this game's entry.
+    }
     // fchmod ignores the umask: the list stays readable to whom it was readable before.
     if (::fchmod(tmp.get(), mode) != 0 || !writeAll(tmp.get(), bytes) || syncCall(tmp.get()) != 0
         || ::close(tmp.release()) != 0) {
@@ -255,10 +263,30 @@ Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, con
     }
 
     const int platz = platzFuer(alt.liste, punkte);
-    result.fehler = replaceList(dir.get(), listPath, fileName, listeAlsText(alt.liste, name, punkte, platz), alt.mode);
+    result.fehler = replaceList(dir.get(), listPath, fileName, listeAlsText(alt.liste, name, punkte, platz), alt.mode,
+                               alt.group);
     result.platz = result.fehler ? 0 : platz;
     return result; // closing the folder releases the lock
 }
+
+namespace {
+
+// Creates `folder` and the folders above it that are missing; 0, or the errno of the step
+// that failed, so the player learns the real reason (no permission, a file in the way).
+int makeFolders(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '/')
+            continue;
+        const QByteArray step = path.left(end);
+        if (::mkdir(step.constData(), 0777) != 0 && errno != EEXIST)
+            return errno;
+    }
+    return 0;
+}
+
+} // namespace
 
 Eintragung trageEin(const QString& programFolder, const QString& name, int punkte)
 {
@@ -266,7 +294,11 @@ Eintragung trageEin(const QString& programFolder, const QString& name, int punkt
     const QString path = highScorePath(programFolder);
     if (path == beside)
         return trageEinInDatei(path, {}, name, punkte);
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (const int number = makeFolders(QFileInfo(path).absolutePath()); number != 0) {
+        Eintragung result;
+        result.fehler = failure(FileError::Step::Write, path, number);
+        return result;
+    }
     return trageEinInDatei(path, beside, name, punkte);
 }
 

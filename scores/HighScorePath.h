@@ -1,7 +1,8 @@
 #pragma once
 // Where the high-score list lives. Beside the program when the program folder can be
-// written; otherwise (an installed copy under /usr or /opt, a read-only medium) in the
-// player's data folder, $XDG_DATA_HOME/tavik (by default ~/.local/share/tavik).
+// written; otherwise (an installed copy under /usr or /opt, a read-only medium, a shared
+// sticky folder whose list belongs to another account) in the player's data folder,
+// $XDG_DATA_HOME/tavik (by default ~/.local/share/tavik).
 
 #include <QString>
 

@@ -14,6 +14,14 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 mkdir "$work/home" "$work/stage"
+
+# A packager configures with the prefix /usr from the start; the program folder is then the
+# same as the one `make package` and this build use (GNUInstallDirs would make its lib
+# folder lib/<multiarch> there).
+cmake -S "$source_dir" -B "$work/usr-tree" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+usr_programdir=$(sed -n 's/^TAVIK_INSTALL_PROGRAMDIR:STRING=//p' "$work/usr-tree/CMakeCache.txt")
+[ "$usr_programdir" = "$programdir" ] || fail "prefix /usr puts the program folder in $usr_programdir, not $programdir"
+rm -rf "$work/usr-tree"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
 

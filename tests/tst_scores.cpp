@@ -55,9 +55,11 @@ int modeOf(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
 }
 
-// Runs `body` in a child process as the ordinary account kPlayer with the given umask and
-// returns what it hands back. Empty when the account cannot be taken.
-QByteArray asPlayer(int mask, const std::function<QByteArray()>& body)
+// Runs `body` in a child process as the ordinary account `uid` (its own group `uid`, plus the
+// supplementary `groups`) with the given umask and returns what it hands back. Empty when
+// the account cannot be taken.
+QByteArray asPlayer(int mask, const std::function<QByteArray()>& body, uid_t uid = kPlayer,
+                    const std::vector<gid_t>& groups = {})
 {
     int out[2];
     if (::pipe(out) != 0)
@@ -65,7 +67,7 @@ QByteArray asPlayer(int mask, const std::function<QByteArray()>& body)
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(out[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kPlayer) != 0 || ::setuid(kPlayer) != 0)
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
             ::_exit(1);
         ::umask(static_cast<mode_t>(mask));
         const QByteArray result = body();
@@ -335,21 +337,23 @@ private slots:
         QTest::addColumn<QString>("tmp");      // what lies at HSTavikt: "", "link", "folder", "foreign"
         QTest::addColumn<int>("mask");
         QTest::addColumn<int>("place");
-        QTest::addColumn<QString>("errorFile"); // "" for none
+        QTest::addColumn<QString>("errorFile"); // "" for none, "HSTavik", "HSTavikt", "fallback"
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("listAfter"); // "old", "new" or "fallback"
         QTest::addColumn<int>("modeAfter");
-        QTest::newRow("unreadable list of another account") << 0777 << 0600 << false << "" << 022 << 0 << "HSTavik" << "Keine Berechtigung." << "old" << 0600;
-        QTest::newRow("readable list of another account") << 0777 << 0644 << false << "" << 077 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("own list 0600 stays 0600") << 0777 << 0600 << true << "" << 022 << 1 << "" << "" << "new" << 0600;
-        QTest::newRow("new list under umask 077") << 0777 << -1 << true << "" << 077 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("read-only list") << 0777 << 0444 << true << "" << 022 << 0 << "HSTavik" << "Die Datei ist schreibgeschützt." << "old" << 0444;
-        QTest::newRow("temporary is a link") << 0777 << 0644 << true << "link" << 022 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("temporary is a folder") << 0777 << 0644 << true << "folder" << 022 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("stale temporary of another account") << 0777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("same in a sticky folder") << 01777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644;
-        QTest::newRow("list of another account in a sticky folder") << 01777 << 0644 << false << "" << 022 << 0 << "HSTavik" << "Keine Berechtigung." << "old" << 0644;
-        QTest::newRow("program folder not writable") << 0755 << 0644 << false << "" << 022 << 1 << "" << "" << "fallback" << 0644;
+        QTest::addColumn<int>("dataMode");     // of the folder that holds the player's data folder
+        QTest::newRow("unreadable list of another account") << 0777 << 0600 << false << "" << 022 << 0 << "HSTavik" << "Keine Berechtigung." << "old" << 0600 << 0777;
+        QTest::newRow("readable list of another account") << 0777 << 0644 << false << "" << 077 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("own list 0600 stays 0600") << 0777 << 0600 << true << "" << 022 << 1 << "" << "" << "new" << 0600 << 0777;
+        QTest::newRow("new list under umask 077") << 0777 << -1 << true << "" << 077 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("read-only list") << 0777 << 0444 << true << "" << 022 << 0 << "HSTavik" << "Die Datei ist schreibgeschützt." << "old" << 0444 << 0777;
+        QTest::newRow("temporary is a link") << 0777 << 0644 << true << "link" << 022 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("temporary is a folder") << 0777 << 0644 << true << "folder" << 022 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("stale temporary of another account") << 0777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("same in a sticky folder") << 01777 << 0644 << true << "foreign" << 022 << 1 << "" << "" << "new" << 0644 << 0777;
+        QTest::newRow("list of another account in a sticky folder") << 01777 << 0644 << false << "" << 022 << 1 << "" << "" << "fallback" << 0644 << 0777;
+        QTest::newRow("program folder not writable") << 0755 << 0644 << false << "" << 022 << 1 << "" << "" << "fallback" << 0644 << 0777;
+        QTest::newRow("data folder cannot be made") << 0755 << 0644 << false << "" << 022 << 0 << "fallback" << "Keine Berechtigung." << "old" << 0644 << 0755;
     }
     void rewriteAsAPlayer()
     {
@@ -363,6 +367,7 @@ private slots:
         QFETCH(QString, reason);
         QFETCH(QString, listAfter);
         QFETCH(int, modeAfter);
+        QFETCH(int, dataMode);
         if (::geteuid() != 0)
             QSKIP("needs root to prepare another account's files and to become the ordinary account");
 
@@ -371,7 +376,7 @@ private slots:
         const QString folder = root.filePath("programm");
         const QString data = root.filePath("daten");
         QVERIFY(QDir().mkdir(folder) && QDir().mkdir(data));
-        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), static_cast<mode_t>(dataMode)) == 0);
         const QString list = listenPfad(folder);
         const QString victim = root.filePath("fremd");
         QVERIFY(test::writeBytes(victim, "nicht anfassen"));
@@ -390,7 +395,6 @@ private slots:
             QVERIFY(test::writeBytes(temporary, "Stale\r\n 99999 \r\n"));
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), static_cast<mode_t>(folderMode)) == 0);
         qputenv("XDG_DATA_HOME", data.toLocal8Bit());
-        const QString fallback = listenPfad(QDir(data).filePath("tavik"));
 
         const QByteArray answer = asPlayer(mask, [&] {
             const QString before = leseListeFuer(folder)[0].name;
@@ -405,7 +409,11 @@ private slots:
         const QStringList got = QString::fromUtf8(answer).split('\n');
         QCOMPARE(got.size(), 5);
         QCOMPARE(got[0].toInt(), place);
-        QCOMPARE(got[1], errorFile.isEmpty() ? QString() : errorFile == "HSTavik" ? list : temporary);
+        const QString fallback = listenPfad(QDir(data).filePath("tavik"));
+        QCOMPARE(got[1], errorFile.isEmpty()          ? QString()
+                         : errorFile == "HSTavik"   ? list
+                         : errorFile == "fallback" ? fallback
+                                                    : temporary);
         QCOMPARE(got[2], reason);
         // The trophy shows the list the game end wrote; before it, the one beside the program.
         const bool readable = listMode >= 0 && (listMode != 0600 || listIsMine);
@@ -428,6 +436,65 @@ private slots:
         const bool stays = tmp == "folder" || (tmp == "foreign" && folderMode == 01777);
         QCOMPARE(QFileInfo::exists(temporary) || QFileInfo(temporary).isSymLink(), stays);
         QCOMPARE(QDir(folder).entryList({"HSTavikt.*"}, QDir::AllEntries | QDir::System), QStringList());
+    }
+
+    // Two accounts share a list through a group in a folder without the setgid bit: the first
+    // account's list, 0660 with the shared group. The second ends a game (in the group, or
+    // outside it with a list every account may read and write access to the folder); then the
+    // first ends one.
+    void groupSharedList_data()
+    {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("listMode");
+        QTest::addColumn<bool>("secondInGroup");
+        QTest::addColumn<bool>("groupKept");
+        QTest::newRow("both in the group") << 0775 << 0660 << true << true;
+        QTest::newRow("second outside the group") << 0777 << 0664 << false << false;
+    }
+    void groupSharedList()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(int, listMode);
+        QFETCH(bool, secondInGroup);
+        QFETCH(bool, groupKept);
+        if (::geteuid() != 0)
+            QSKIP("needs root to prepare a shared group and to become two ordinary accounts");
+        constexpr uid_t kFirst = 65532, kSecond = 65533;
+        constexpr gid_t kSpieler = 65531;
+
+        QTemporaryDir root;
+        QVERIFY(QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7755)));
+        const QString folder = root.filePath("programm");
+        QVERIFY(QDir().mkdir(folder));
+        const QByteArray folderName = QFile::encodeName(folder);
+        QVERIFY(::chown(folderName.constData(), 0, kSpieler) == 0 && ::chmod(folderName.constData(), static_cast<mode_t>(folderMode)) == 0);
+        const QString list = listenPfad(folder);
+        const QByteArray listName = QFile::encodeName(list);
+        QVERIFY(test::writeBytes(list, listBytes(kScores)));
+        QVERIFY(::chown(listName.constData(), kFirst, kSpieler) == 0);
+        QVERIFY(::chmod(listName.constData(), static_cast<mode_t>(listMode)) == 0);
+
+        const auto play = [&](uid_t uid, bool inGroup, const char* name, int punkte) {
+            return asPlayer(022, [&] {
+                const Eintragung e = trageEin(folder, name, punkte);
+                return QByteArray::number(e.platz) + (e.fehler ? " " + reasonText(*e.fehler).toUtf8() : "");
+            }, uid, inGroup ? std::vector<gid_t>{kSpieler} : std::vector<gid_t>{});
+        };
+        const QByteArray second = play(kSecond, secondInGroup, "Zwei", 5000);
+        if (second.isEmpty())
+            QSKIP("cannot become an ordinary account with a supplementary group here");
+        QCOMPARE(second, QByteArray("1"));
+        struct stat st {};
+        QVERIFY(::stat(listName.constData(), &st) == 0);
+        QCOMPARE(st.st_gid, groupKept ? kSpieler : gid_t(kSecond));
+        QCOMPARE(int(st.st_mode & 0777), listMode);
+
+        // The first account can still read the list, so its game end keeps both entries.
+        QCOMPARE(play(kFirst, true, "Eins", 6000), QByteArray("1"));
+        const Liste liste = leseListeDatei(list);
+        QCOMPARE(liste[0].name, QStringLiteral("Eins"));
+        QCOMPARE(liste[1].name, QStringLiteral("Zwei"));
+        QCOMPARE(liste[2].name, QStringLiteral("Name1"));
     }
 
     void sparseFileOfFourGigabytes()

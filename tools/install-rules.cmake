@@ -9,7 +9,9 @@
 # is <prefix> itself and nothing else is installed.
 include(GNUInstallDirs)
 
-set(TAVIK_INSTALL_PROGRAMDIR "${CMAKE_INSTALL_LIBDIR}/tavik" CACHE STRING
+# lib/tavik whatever the prefix: GNUInstallDirs' CMAKE_INSTALL_LIBDIR becomes lib/<multiarch>
+# for the prefix /usr on Debian, which is for shared libraries, not a program's own folder.
+set(TAVIK_INSTALL_PROGRAMDIR "lib/tavik" CACHE STRING
     "Program folder below the prefix (executable, standard pictures, first high-score list)")
 set(TAVIK_HOMEPAGE "https://tavik.example.org" CACHE STRING
     "Public address of the project; the AppStream screenshots are taken from <address>/docs/screenshots")
