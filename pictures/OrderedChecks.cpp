@@ -12,8 +12,15 @@ namespace tavik {
 // What the workers share with the walk on the GUI thread; it outlives a cancelled walk for
 // as long as a worker still holds it.
 struct OrderedChecks::Shared {
-    Shared(QString f, QStringList n) : folder(std::move(f)), names(std::move(n)), jobs(new JobState[names.size()]) {}
+    Shared(QString f, QStringList n)
+        : folder(std::move(f))
+        , quarantineKey(stuckJobs::folderOf(joinPath(folder, QStringLiteral("x"))))
+        , names(std::move(n))
+        , jobs(new JobState[names.size()])
+    {
+    }
     const QString folder;
+    const QString quarantineKey; // the folder as a loader's request for a file in it names it
     const QStringList names;
     std::unique_ptr<JobState[]> jobs;
 };
@@ -61,7 +68,7 @@ void OrderedChecks::start(const QString& folder, const QStringList& names, int n
             ~Ending() { s.end(); }
         } ending{job};
         const QString& name = shared->names[i];
-        if (!job.begin() || name.isEmpty())
+        if (!job.begin(shared->quarantineKey) || name.isEmpty())
             return false;
         const QString path = joinPath(shared->folder, name);
         return fileAnswers(path) && check(path);
@@ -82,12 +89,12 @@ bool OrderedChecks::headTimedOut()
     const std::int64_t began = job.beganAtMs();
     if (began != 0)
         return now - began > deadline_.count() && job.expire();
-    // Still queued: it may wait behind stuck reads for good.
-    if (stuckJobs::atCap() || now - headSince_ > deadline_.count()) {
-        job.cancel();
-        return true;
-    }
-    return false;
+    // Still queued, which is no stuck read. It is refused without a read when its folder went
+    // bad or the stuck cap was reached (the queue may then never move), or after waiting as
+    // the head for several deadlines. A job that began just now is left to its deadline.
+    const bool refused = stuckJobs::atCap() || stuckJobs::quarantined(shared_->quarantineKey) ||
+                         now - headSince_ > kQueuedDeadlines * deadline_.count();
+    return refused && job.cancel();
 }
 
 void OrderedChecks::advance()

@@ -15,10 +15,8 @@ quint64 PictureLoader::request(const QString& path, QSize area, qreal dpr)
 {
     const quint64 ticket = ++lastTicket_;
     const quint64 generation = generation_;
-    if (stuckJobs::atCap())
-        qCInfo(lcPictures) << "refused, too many stuck reads:" << path;
     open_[ticket] = runWithDeadline<Decoded>(
-        this, [decode = decode_, path, area, dpr] {
+        this, path, [decode = decode_, path, area, dpr] {
             return fileAnswers(path) ? decode(path, area, dpr) : Decoded{};
         }, deadline_,
         [this, generation, ticket, path](const std::optional<Decoded>& d) { answer(generation, ticket, path, d); });
@@ -33,7 +31,7 @@ void PictureLoader::answer(quint64 generation, quint64 ticket, const QString& pa
         return;
     }
     if (!d) {
-        qCInfo(lcPictures) << "past its deadline:" << path;
+        qCInfo(lcPictures) << "past its deadline, or refused:" << path;
         emit failed(ticket, path);
         return;
     }

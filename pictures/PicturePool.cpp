@@ -1,20 +1,48 @@
 #include "pictures/PicturePool.h"
 
+#include <QHash>
 #include <QThread>
 #include <cerrno>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "pictures/PictureLog.h"
 #include "shell/PathText.h"
 
 namespace tavik {
 
 namespace {
 
-constexpr int kStuckCap = 4;
+constexpr int kStuckCap = 16;
+// More threads than cores: a read waiting on a slow disk takes no core.
+const int kHealthyThreads = std::max(2, QThread::idealThreadCount()) + 4;
+
 std::atomic<int> stuck{0};
+std::mutex stuckMutex;          // guards stuckIn and the pool's width
+QHash<QString, int> stuckIn;    // quarantined folder -> its reads still stuck
+
+void markStuck(const QString& folder)
+{
+    std::lock_guard lock(stuckMutex);
+    const int now = stuck.fetch_add(1) + 1;
+    if (stuckIn[folder]++ == 0)
+        qCInfo(lcPictures) << "folder quarantined, a read there is stuck:" << folder;
+    picturePool()->setMaxThreadCount(kHealthyThreads + std::min(now, kStuckCap));
+}
+
+void markReturned(const QString& folder)
+{
+    std::lock_guard lock(stuckMutex);
+    const int now = stuck.fetch_sub(1) - 1;
+    if (--stuckIn[folder] == 0) {
+        stuckIn.remove(folder);
+        qCInfo(lcPictures) << "folder no longer quarantined, its stuck reads returned:" << folder;
+    }
+    picturePool()->setMaxThreadCount(kHealthyThreads + std::min(now, kStuckCap));
+}
 
 } // namespace
 
@@ -24,7 +52,7 @@ QThreadPool* picturePool()
     static QThreadPool* const pool = [] {
         auto* p = new QThreadPool;
         p->setObjectName(QStringLiteral("tavik.pictures"));
-        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()) + kStuckCap);
+        p->setMaxThreadCount(kHealthyThreads);
         return p;
     }();
     return pool;
@@ -63,6 +91,33 @@ int stuckJobs::cap()
     return kStuckCap;
 }
 
+QString stuckJobs::folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? path.left(slash + 1) : path.left(slash);
+}
+
+bool stuckJobs::quarantined(const QString& folder)
+{
+    if (stuck.load() == 0)
+        return false; // the usual case, without the lock
+    std::lock_guard lock(stuckMutex);
+    return stuckIn.contains(folder);
+}
+
+bool stuckJobs::refuse(const QString& path)
+{
+    if (atCap()) {
+        qCInfo(lcPictures) << "refused, too many stuck reads:" << path;
+        return true;
+    }
+    if (quarantined(folderOf(path))) {
+        qCInfo(lcPictures) << "refused, a read in its folder is stuck:" << path;
+        return true;
+    }
+    return false;
+}
+
 std::int64_t JobState::nowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -80,27 +135,42 @@ void lowerWorkerPriority()
     (void)lowered;
 }
 
-bool JobState::begin()
+bool JobState::begin(const QString& folder)
 {
     lowerWorkerPriority();
+    // A job that waited while its folder went bad, or the cap was reached, reads nothing.
+    if (stuckJobs::atCap() || stuckJobs::quarantined(folder)) {
+        cancel();
+        return false;
+    }
+    folder_ = folder;
     beganAt_.store(std::max<std::int64_t>(1, nowMs()));
-    return !cancelled_.load();
+    int expected = Queued;
+    return phase_.compare_exchange_strong(expected, Running);
 }
 
 void JobState::end()
 {
-    int expected = Pending;
-    if (!phase_.compare_exchange_strong(expected, Ended))
-        stuck.fetch_sub(1); // it had been counted as stuck at its deadline
+    int expected = Running;
+    if (phase_.compare_exchange_strong(expected, Ended))
+        return;
+    if (expected == Expired)
+        markReturned(folder_); // it had been counted as stuck at its deadline
 }
 
 bool JobState::expire()
 {
-    int expected = Pending;
+    int expected = Running;
     if (!phase_.compare_exchange_strong(expected, Expired))
         return false;
-    stuck.fetch_add(1);
+    markStuck(folder_);
     return true;
+}
+
+bool JobState::cancel()
+{
+    int expected = Queued;
+    return phase_.compare_exchange_strong(expected, Dropped) || expected == Dropped;
 }
 
 } // namespace tavik

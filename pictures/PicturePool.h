@@ -5,23 +5,35 @@
 
 #include <QThreadPool>
 #include <atomic>
+#include <QString>
 #include <chrono>
 
 namespace tavik {
 
 // How long a picture may take to be read and decoded before it counts as unreadable.
+// The deadline counts from when a worker begins the job; waiting in the queue is not a stuck read.
 constexpr std::chrono::milliseconds kPictureDeadline{2000};
+// A job that waited this many deadlines without being begun (the pool busy the whole time)
+// counts as not read either: no request waits for ever.
+constexpr int kQueuedDeadlines = 5;
 
-// Sized to the machine, plus room for the stuck jobs the cap allows, so that stuck reads
-// never take every thread.
+// Sized to the machine. Each job stuck past its deadline gets a thread more (up to the cap
+// below), so stuck reads never take the threads the healthy work needs.
 QThreadPool* picturePool();
 
-// Jobs whose deadline passed while they were still queued or running. While the count is
-// at the cap, new requests fail at once instead of piling up behind the stuck ones.
+// Jobs whose deadline passed while a worker was running them (waiting in the queue is not
+// being stuck). A folder holding a stuck read is quarantined: requests for its files fail
+// at once without touching the disk, until every stuck read there has returned. While the
+// count is at the cap, every request fails at once instead of piling up.
 namespace stuckJobs {
 int count();
 int cap();
 inline bool atCap() { return count() >= cap(); }
+// The folder part of a path, as a string: asking must never touch a stalled share.
+QString folderOf(const QString& path);
+bool quarantined(const QString& folder);
+// True when a request for `path` must fail at once; says why in the picture log.
+bool refuse(const QString& path);
 } // namespace stuckJobs
 
 // Worker: reads the start of a regular file (up to about a megabyte, more than any picture the
@@ -32,29 +44,32 @@ inline bool atCap() { return count() >= cap(); }
 bool fileAnswers(const QString& path);
 
 // The shared state of one job between the GUI thread, which owns its deadline, and the
-// worker that runs it.
+// worker that runs it. Its deadline counts from beganAtMs(), not from the request.
 class JobState {
 public:
-    // Worker, before the work: false when the job is no longer wanted and should do nothing.
-    bool begin();
+    // Worker, before the work: false when the job is no longer wanted, or its folder is
+    // quarantined or the stuck cap reached meanwhile; it should then do nothing.
+    bool begin(const QString& folder);
     // Worker, after the work or instead of it.
     void end();
-    // GUI: the deadline passed. True when the job had not ended; it now counts as stuck
-    // until it ends.
+    // GUI: the deadline passed while a worker ran the job. True when it had not ended; it
+    // now counts as stuck (its folder quarantined, a thread added) until it ends.
     bool expire();
     bool expired() const { return phase_.load() == Expired; }
-    // Either side: the result will not be used; a job not yet begun skips its work.
-    void cancel() { cancelled_.store(true); }
+    bool dropped() const { return phase_.load() == Dropped; }
+    // Either side: the result will not be used; a job not yet begun never runs. True when
+    // it had not begun (so it will never count as stuck).
+    bool cancel();
     // When the worker began it (steady clock), or 0 while it waits in the queue.
     std::int64_t beganAtMs() const { return beganAt_.load(); }
 
     static std::int64_t nowMs();
 
 private:
-    enum Phase { Pending, Ended, Expired };
-    std::atomic<int> phase_{Pending};
-    std::atomic<bool> cancelled_{false};
+    enum Phase { Queued, Running, Ended, Expired, Dropped };
+    std::atomic<int> phase_{Queued};
     std::atomic<std::int64_t> beganAt_{0};
+    QString folder_; // written by begin() before Running is published
 };
 
 } // namespace tavik

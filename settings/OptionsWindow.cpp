@@ -162,7 +162,7 @@ void OPTIONS::File1_Click(int index)
     const QSize innen = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
     const qreal dpr = imgVorschau->devicePixelRatioF();
     runWithDeadline<Vorschau>(
-        this,
+        this, path,
         [decode = work_.decode, path, innen, dpr] {
             if (zuGrossFuerVorschau(endungVon(path), fileLength(path)))
                 return Vorschau{true, {}};
