@@ -17,19 +17,23 @@ namespace tavik {
 namespace {
 
 constexpr int kStuckCap = 16;
+// A folder is refused only from its third stuck read on: one stuck file (a link to a device
+// that blocks, one file on a dead share) must not take every other picture there with it,
+// while a folder on a dead share stops costing threads after a few.
+constexpr int kStuckBeforeQuarantine = 3;
 // More threads than cores: a read waiting on a slow disk takes no core.
 const int kHealthyThreads = std::max(2, QThread::idealThreadCount()) + 4;
 
 std::atomic<int> stuck{0};
 std::mutex stuckMutex;          // guards stuckIn and the pool's width
-QHash<QString, int> stuckIn;    // quarantined folder -> its reads still stuck
+QHash<QString, int> stuckIn;    // folder -> its reads still stuck
 
 void markStuck(const QString& folder)
 {
     std::lock_guard lock(stuckMutex);
     const int now = stuck.fetch_add(1) + 1;
-    if (stuckIn[folder]++ == 0)
-        qCInfo(lcPictures) << "folder quarantined, a read there is stuck:" << folder;
+    if (++stuckIn[folder] == kStuckBeforeQuarantine)
+        qCInfo(lcPictures) << "folder quarantined, reads there are stuck:" << folder;
     picturePool()->setMaxThreadCount(kHealthyThreads + std::min(now, kStuckCap));
 }
 
@@ -37,10 +41,11 @@ void markReturned(const QString& folder)
 {
     std::lock_guard lock(stuckMutex);
     const int now = stuck.fetch_sub(1) - 1;
-    if (--stuckIn[folder] == 0) {
-        stuckIn.remove(folder);
+    const int left = --stuckIn[folder];
+    if (left == kStuckBeforeQuarantine - 1)
         qCInfo(lcPictures) << "folder no longer quarantined, its stuck reads returned:" << folder;
-    }
+    if (left == 0)
+        stuckIn.remove(folder);
     picturePool()->setMaxThreadCount(kHealthyThreads + std::min(now, kStuckCap));
 }
 
@@ -102,7 +107,7 @@ bool stuckJobs::quarantined(const QString& folder)
     if (stuck.load() == 0)
         return false; // the usual case, without the lock
     std::lock_guard lock(stuckMutex);
-    return stuckIn.contains(folder);
+    return stuckIn.value(folder) >= kStuckBeforeQuarantine;
 }
 
 bool stuckJobs::refuse(const QString& path)

@@ -22,8 +22,8 @@ constexpr int kQueuedDeadlines = 5;
 QThreadPool* picturePool();
 
 // Jobs whose deadline passed while a worker was running them (waiting in the queue is not
-// being stuck). A folder holding a stuck read is quarantined: requests for its files fail
-// at once without touching the disk, until every stuck read there has returned. While the
+// being stuck). A folder holding a few stuck reads is quarantined: requests for its files fail
+// at once without touching the disk, until its stuck reads have returned. While the
 // count is at the cap, every request fails at once instead of piling up.
 namespace stuckJobs {
 int count();

@@ -352,19 +352,11 @@ private slots:
             QVERIFY(world.box.shown.isEmpty());
         }
 
-        if (stuck) {
-            // Its folder is refused at once while the read hangs; the preview stays hidden.
-            clickFile(1);
-            QCoreApplication::processEvents();
-            QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
-            drive.release();
-            QTRY_COMPARE(stuckJobs::count(), 0);
-        }
+        // One stuck read does not take its folder down: the next file there still shows.
         clickFile(1);
         QTRY_VERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QCOMPARE(options->imgVorschau->size(), QSize(100, 66));
-        if (!stuck)
-            drive.release();
+        drive.release();
         QTRY_COMPARE(stuckJobs::count(), 0);
         QVERIFY(test::settlePictures());
         QCOMPARE(options->imgVorschau->size(), QSize(100, 66)); // the older answer was dropped
