@@ -68,6 +68,19 @@ class TestMainWindow : public QObject {
         return -1;
     }
 
+    // A dealt 4 x 4 game whose pictures decode only when `drive` lets them.
+    std::unique_ptr<MAIN> dealtWithBlockedDecodes(test::ScriptedWorld& world, QSemaphore& drive,
+                                                  std::chrono::milliseconds deadline)
+    {
+        world.folder.folder = folder.path();
+        auto game = std::make_unique<MAIN>(world.services(), 4, "x", nullptr, blockedDecoder(drive, deadline));
+        for (int i = 0; i < 8; ++i)
+            game->appendBild(pictures[i]);
+        game->show();
+        game->tmrLadeBilder_Timer();
+        return game;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -440,12 +453,8 @@ private slots:
     {
         static QSemaphore drive;
         test::ScriptedWorld world;
-        world.folder.folder = folder.path();
-        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
-        for (int i = 0; i < 8; ++i)
-            game.appendBild(pictures[i]);
-        game.show();
-        game.tmrLadeBilder_Timer();
+        auto dealt = dealtWithBlockedDecodes(world, drive, 60s);
+        MAIN& game = *dealt;
         click(game, 0); // returns although every decode is blocked
         QVERIFY(game.imgKarteOffen[0]->isVisible());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture());
@@ -460,12 +469,8 @@ private slots:
     {
         static QSemaphore drive;
         test::ScriptedWorld world;
-        world.folder.folder = folder.path();
-        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 60s));
-        for (int i = 0; i < 8; ++i)
-            game.appendBild(pictures[i]);
-        game.show();
-        game.tmrLadeBilder_Timer();
+        auto dealt = dealtWithBlockedDecodes(world, drive, 60s);
+        MAIN& game = *dealt;
         const int other = partnerOf(game, 0) == 1 ? 2 : 1;
         click(game, 0);
         click(game, other);
@@ -483,12 +488,8 @@ private slots:
     {
         static QSemaphore drive;
         test::ScriptedWorld world;
-        world.folder.folder = folder.path();
-        MAIN game(world.services(), 4, "x", nullptr, blockedDecoder(drive, 100ms));
-        for (int i = 0; i < 8; ++i)
-            game.appendBild(pictures[i]);
-        game.show();
-        game.tmrLadeBilder_Timer();
+        auto dealt = dealtWithBlockedDecodes(world, drive, 100ms);
+        MAIN& game = *dealt;
         click(game, 0);
         QTRY_VERIFY(game.bilder().geladen(game.partie.bildVon(0))); // given up
         QVERIFY(game.imgKarteOffen[0]->isVisible());
