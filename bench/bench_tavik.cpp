@@ -24,11 +24,13 @@
 #include "game/Partie.h"
 #include "game/PictureCache.h"
 #include "game/PictureFile.h"
-#include "pictures/PicturePool.h"
+#include "scores/HighScorePath.h"
+#include "shell/DiskWork.h"
 #include "scores/HighScoreFile.h"
 #include "settings/Collection.h"
 #include "settings/PictureRule.h"
 #include "shell/BrowserControls.h"
+#include "shell/FolderReader.h"
 
 using namespace tavik;
 
@@ -142,7 +144,11 @@ void File1_20000Files(benchmark::State& state)
 {
     FileListBox list(nullptr);
     const QString folder = data().big;
-    against(state, [&] { list.setPath(folder); benchmark::DoNotOptimize(list.listCount()); },
+    against(state, [&] {
+                const std::optional<FolderListing> listing = readFolder(folder, pictureExtensions());
+                list.setListing(folder, listing->files);
+                benchmark::DoNotOptimize(list.listCount());
+            },
             [&] { benchmark::DoNotOptimize(bareListing(folder)); });
     state.counters["entries"] = list.listCount();
 }
@@ -150,7 +156,7 @@ void File1_20000Files(benchmark::State& state)
 void Collection_10x10(benchmark::State& state)
 {
     FileListBox list(nullptr);
-    list.setPath(data().big);
+    list.setListing(data().big, readFolder(data().big, pictureExtensions())->files);
     for (auto _ : state) {
         QStringList taken;
         Sammlung s{data().big, [&](int i) { return list.entry(i); }, 50, fuerSpielAnnehmbar,
@@ -184,7 +190,8 @@ void DealAndMix_10x10(benchmark::State& state)
 void HighScoreRewrite(benchmark::State& state)
 {
     QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/bench-XXXXXX"));
-    trageEin(dir.path(), QStringLiteral("Jürgen"), 1475);
+    const QString path = highScorePath(dir.path());
+    trageEin(dir.path(), path, QStringLiteral("Jürgen"), 1475);
     QFile list(listenPfad(dir.path()));
     list.open(QIODevice::ReadOnly);
     const QByteArray bytes = list.readAll();
@@ -197,7 +204,7 @@ void HighScoreRewrite(benchmark::State& state)
             f.open(QIODevice::WriteOnly);
             f.write(bytes);
         }));
-        const double s = timed([&] { benchmark::DoNotOptimize(trageEin(dir.path(), QStringLiteral("Jürgen"), 1475)); });
+        const double s = timed([&] { benchmark::DoNotOptimize(trageEin(dir.path(), path, QStringLiteral("Jürgen"), 1475)); });
         subject.push_back(s);
         state.SetIterationTime(s);
     }

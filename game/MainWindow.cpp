@@ -7,7 +7,7 @@
 #include "pictures/Fit.h"
 #include "pictures/PictureDecoder.h"
 #include "scores/HallOfFame.h"
-#include "scores/HighScoreFile.h"
+#include "scores/ListWork.h"
 
 #include <QKeyEvent>
 #include <algorithm>
@@ -35,6 +35,7 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
            PictureWork work)
     : MainForm(parent)
     , services_(services)
+    , deadline_(work.deadline)
 {
     bilder_ = new PictureCache(work.decode ? work.decode : boxDecode(imgKarteOffen[0]->frameWidth()), boxInnen(), work.deadline, this);
     connect(bilder_, &PictureCache::arrived, this, &MAIN::bildAngekommen);
@@ -132,10 +133,11 @@ void MAIN::zeigeIn(int Nr1Nr2, const PictureCache::Bild& b)
 bool MAIN::boardBlocked() const
 {
     // Until the deal every slot is empty and any two cards would compare equal; while an
-    // attempt is judged its two pictures stay on view. Either way no card may turn. The
-    // frame is not disabled for this: that would repaint every card in a disabled look and
-    // take the focus away from the keyboard player.
-    return !partie.ausgeteilt() || tmrKlick->isActive();
+    // attempt is judged its two pictures stay on view; while the list is read or written the
+    // game waits for it. Either way no card may turn. The frame is not disabled for this: that
+    // would repaint every card in a disabled look and take the focus away from the keyboard
+    // player.
+    return !partie.ausgeteilt() || tmrKlick->isActive() || listeArbeitet_;
 }
 
 void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
@@ -297,26 +299,77 @@ void MAIN::tmrZeit_Timer()
 void MAIN::Beende_Spiel()
 {
     ++beendeSpielAufrufe_;
-    beendeSpiel(services_.box, services_.folder.path(), partie.Spielfeldgroesse, partie.Versuche,
-                lblZeit->text(), lblSpielername->text());
+    const int n = partie.Spielfeldgroesse;
+    const QString zeit = lblZeit->text();
+    const int punkte = punkteFuer(n, partie.Versuche, zeit);
+    // The list is rewritten on a worker; the result is told when the list holds it.
+    warteAufListe(true);
+    trageEinImHintergrund(this, services_.folder.path(), lblSpielername->text(), punkte,
+                          [this, n, zeit, punkte](const Eintragung& eintragung) {
+                              nachDerFrage([this, n, zeit, punkte, eintragung] {
+                                  warteAufListe(false);
+                                  meldeErgebnis(services_.box, n, zeit, punkte, eintragung);
+                              });
+                          },
+                          deadline_);
+}
+
+void MAIN::warteAufListe(bool wartet)
+{
+    listeArbeitet_ = wartet;
+    if (wartet)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void MAIN::nachDerFrage(std::function<void()> schritt)
+{
+    // A message must not open over the quit question: it waits for the answer.
+    if (frageOffen_)
+        wartet_ = std::move(schritt);
+    else
+        schritt();
 }
 
 void MAIN::cmdHallOfFame_Click()
 {
+    if (listeArbeitet_)
+        return; // the list is being read or written: the click would show it half-way
     if (frmHallOfFame->isHidden()) {
         uhrLiefVorPause_ = tmrZeit->isActive();
         tmrZeit->stop();
         partie.PauseZeit = tageszeit();
-        fuelleListe(*this, leseListeFuer(services_.folder.path()));
-        frmHallOfFame->show();
-        frmHallOfFame->raise();
+        warteAufListe(true);
+        leseListeImHintergrund(this, services_.folder.path(), [this](const Gelesen& gelesen) {
+            nachDerFrage([this, gelesen] { zeigeListe(gelesen); });
+        }, deadline_);
     } else {
-        partie.StartZeit = nachPause(partie.StartZeit, partie.PauseZeit, tageszeit());
-        // The clock goes on only if it ran before: not before the deal, not after the last pair.
-        if (uhrLiefVorPause_)
-            tmrZeit->start();
+        setzeUhrFort();
         frmHallOfFame->hide();
     }
+}
+
+void MAIN::zeigeListe(const Gelesen& gelesen)
+{
+    warteAufListe(false);
+    if (gelesen.fehler) {
+        // A list that cannot be read is named, not shown as empty rows; the game goes on.
+        services_.box.show(displayErrorMessage(*gelesen.fehler), kTitel, MsgIcon::Critical, MsgButtons::Ok);
+        setzeUhrFort();
+        return;
+    }
+    fuelleListe(*this, gelesen.liste);
+    frmHallOfFame->show();
+    frmHallOfFame->raise();
+}
+
+void MAIN::setzeUhrFort()
+{
+    partie.StartZeit = nachPause(partie.StartZeit, partie.PauseZeit, tageszeit());
+    // The clock goes on only if it ran before: not before the deal, not after the last pair.
+    if (uhrLiefVorPause_)
+        tmrZeit->start();
 }
 
 void MAIN::cmdOptions_Click()
@@ -326,8 +379,15 @@ void MAIN::cmdOptions_Click()
 
 void MAIN::cmdExit_Click()
 {
-    if (frageBeenden(services_.box))
-        emit beenden();
+    frageOffen_ = true;
+    const bool ja = frageBeenden(services_.box);
+    frageOffen_ = false;
+    if (ja) {
+        emit beenden(); // a rewrite of the list on its way is not waited for: its rename keeps the list whole
+        return;
+    }
+    if (wartet_)
+        std::exchange(wartet_, nullptr)();
 }
 
 } // namespace tavik

@@ -5,6 +5,7 @@
 #include "game/Partie.h"
 #include "game/PictureCache.h"
 #include "pictures/PictureWork.h"
+#include "scores/HighScoreFile.h"
 #include "shell/GameScreen.h"
 #include "shell/MainForm.h"
 #include "shell/Services.h"
@@ -65,18 +66,27 @@ private:
     void Beende_Spiel();
     float tageszeit() const;
 
+    void warteAufListe(bool wartet);
+    void nachDerFrage(std::function<void()> schritt);
+    void zeigeListe(const Gelesen& gelesen);
+    void setzeUhrFort();
+
     QStringList bilderListe() const; // the entries of lstBilder, in its order
     void zeigeIn(int box, const PictureCache::Bild& bild);
     void bildAngekommen(const QString& path);
     QSize boxInnen() const; // the inside of a display box, within its border
 
     Services services_;
+    std::chrono::milliseconds deadline_; // of every disk job of this screen
     // Pictures are decoded on workers, ahead after the deal and at once for a click, so
     // that turning a card never waits for a decoder.
     PictureCache* bilder_ = nullptr;
     // The picture each display box waits for; a late one shows only if still wanted.
     std::array<QString, 2> gewuenscht_;
     bool uhrLiefVorPause_ = false;
+    bool listeArbeitet_ = false; // the list is read or written on a worker
+    bool frageOffen_ = false;    // the quit question is open
+    std::function<void()> wartet_; // a message held back until the question is answered
     int beendeSpielAufrufe_ = 0;
 };
 

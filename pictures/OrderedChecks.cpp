@@ -1,34 +1,20 @@
 #include "pictures/OrderedChecks.h"
 
-#include <QElapsedTimer>
-#include <QtConcurrent/QtConcurrentMap>
-#include <numeric>
+#include <QThread>
+#include <QTimer>
 
 #include "pictures/PictureLog.h"
-#include "shell/FileSystem.h"
 
 namespace tavik {
 
-// What the workers share with the walk on the GUI thread; it outlives a cancelled walk for
-// as long as a worker still holds it.
-struct OrderedChecks::Shared {
-    Shared(QString f, QStringList n)
-        : folder(std::move(f))
-        , quarantineKey(stuckJobs::folderOf(joinPath(folder, QStringLiteral("x"))))
-        , names(std::move(n))
-        , jobs(new JobState[names.size()])
-    {
-    }
-    const QString folder;
-    const QString quarantineKey; // the folder as a loader's request for a file in it names it
-    const QStringList names;
-    std::unique_ptr<JobState[]> jobs;
-};
-
 namespace {
 
-// The walk hands the event loop back after this long, so a burst of answers never stalls it.
-constexpr qint64 kSliceNs = 3'000'000;
+// Checks running ahead of the walk: enough to keep every core busy while a few wait for a
+// slow disk, few enough that a long list costs nothing it does not use.
+int checksAhead()
+{
+    return QThread::idealThreadCount() + 2;
+}
 
 } // namespace
 
@@ -37,9 +23,6 @@ OrderedChecks::OrderedChecks(Check check, std::chrono::milliseconds deadline, QO
     , check_(std::move(check))
     , deadline_(deadline)
 {
-    heartbeat_ = new QTimer(this);
-    heartbeat_->setInterval(std::min<std::chrono::milliseconds>(deadline_ / 4, std::chrono::milliseconds(100)));
-    connect(heartbeat_, &QTimer::timeout, this, &OrderedChecks::advance);
 }
 
 OrderedChecks::~OrderedChecks()
@@ -47,99 +30,75 @@ OrderedChecks::~OrderedChecks()
     cancel();
 }
 
-void OrderedChecks::start(const QString& folder, const QStringList& names, int needed)
+void OrderedChecks::start(const QString& folder, const NameList& names, int count, int needed)
 {
     cancel();
     folder_ = folder;
     names_ = names;
+    results_.assign(static_cast<size_t>(std::max(0, count)), Open);
+    jobs_.assign(results_.size(), nullptr);
     needed_ = needed;
     next_ = 0;
+    launched_ = 0;
+    inFlight_ = 0;
     taken_ = 0;
     running_ = true;
-    shared_ = std::make_shared<Shared>(folder, names);
-    headSince_ = JobState::nowMs();
-
-    QList<int> indices(names.size());
-    std::iota(indices.begin(), indices.end(), 0);
-    auto check = [shared = shared_, check = check_](int i) -> bool {
-        JobState& job = shared->jobs[i];
-        struct Ending {
-            JobState& s;
-            ~Ending() { s.end(); }
-        } ending{job};
-        const QString& name = shared->names[i];
-        if (!job.begin(shared->quarantineKey) || name.isEmpty())
-            return false;
-        const QString path = joinPath(shared->folder, name);
-        return fileAnswers(path) && check(path);
-    };
-    watcher_ = new QFutureWatcher<bool>(this);
-    connect(watcher_, &QFutureWatcherBase::resultsReadyAt, this, &OrderedChecks::advance);
-    connect(watcher_, &QFutureWatcherBase::finished, this, &OrderedChecks::advance);
-    if (needed_ > 0 && !names.isEmpty())
-        watcher_->setFuture(QtConcurrent::mapped(picturePool(), std::move(indices), check));
-    heartbeat_->start();
+    launch();
     QTimer::singleShot(0, this, &OrderedChecks::advance); // also ends an empty walk
 }
 
-bool OrderedChecks::headTimedOut()
+void OrderedChecks::launch()
 {
-    JobState& job = shared_->jobs[next_];
-    const std::int64_t now = JobState::nowMs();
-    const std::int64_t began = job.beganAtMs();
-    if (began != 0)
-        return now - began > deadline_.count() && job.expire();
-    // Still queued, which is no stuck read. It is refused without a read when its folder went
-    // bad or the stuck cap was reached (the queue may then never move), or after waiting as
-    // the head for several deadlines. A job that began just now is left to its deadline.
-    const bool refused = stuckJobs::atCap() || stuckJobs::quarantined(shared_->quarantineKey) ||
-                         now - headSince_ > kQueuedDeadlines * deadline_.count();
-    return refused && job.cancel();
+    const int total = static_cast<int>(results_.size());
+    while (running_ && launched_ < total && inFlight_ < checksAhead() && taken_ < needed_) {
+        const int i = launched_++;
+        if (i >= names_.size()) {
+            results_[size_t(i)] = No; // past the end of the list: an empty entry
+            continue;
+        }
+        const QString path = joinPath(folder_, names_.at(i));
+        ++inFlight_;
+        const quint64 generation = generation_;
+        jobs_[size_t(i)] = runOnDisk<bool>(
+            this, path, [check = check_, path] { return fileAnswers(path) && check(path); },
+            [this, generation, i, path](const std::optional<bool>& acceptable) {
+                if (generation != generation_)
+                    return; // a cancelled walk
+                jobs_[size_t(i)].reset();
+                --inFlight_;
+                if (!acceptable)
+                    qCInfo(lcPictures) << "not taken, past its deadline or refused:" << path;
+                results_[size_t(i)] = acceptable.value_or(false) ? Yes : No;
+                advance();
+            },
+            deadline_);
+    }
 }
 
 void OrderedChecks::advance()
 {
     if (!running_)
         return;
-    const QFuture<bool> future = watcher_->future();
-    const int total = names_.size();
+    const int total = static_cast<int>(results_.size());
     const int before = next_;
-    QElapsedTimer slice;
-    slice.start();
-    while (next_ < total && taken_ < needed_) {
-        if ((next_ & 255) == 255 && slice.nsecsElapsed() > kSliceNs) {
-            QTimer::singleShot(0, this, &OrderedChecks::advance); // the rest at the next turn
-            break;
-        }
-        bool acceptable = false;
-        if (names_[next_].isEmpty())
-            acceptable = false;
-        else if (future.isResultReadyAt(next_))
-            acceptable = future.resultAt(next_);
-        else if (headTimedOut())
-            qCInfo(lcPictures) << "not taken, past its deadline:" << joinPath(folder_, names_[next_]);
-        else
-            break;
-        if (acceptable) {
+    while (next_ < total && taken_ < needed_ && results_[size_t(next_)] != Open) {
+        if (results_[size_t(next_)] == Yes) {
             ++taken_;
-            emit taken(joinPath(folder_, names_[next_]));
+            emit taken(joinPath(folder_, names_.at(next_)));
             if (!running_)
                 return; // a receiver cancelled the walk
         }
         ++next_;
-        headSince_ = JobState::nowMs();
     }
     if (next_ != before)
         emit progress(next_, total);
-    if (next_ == total || taken_ >= needed_)
-        finish();
-}
-
-void OrderedChecks::finish()
-{
-    const int decided = next_;
-    cancel();
-    emit finished(decided);
+    if (next_ == total || taken_ >= needed_) {
+        const int decided = next_;
+        cancel();
+        emit finished(decided);
+        return;
+    }
+    launch();
 }
 
 void OrderedChecks::cancel()
@@ -147,16 +106,11 @@ void OrderedChecks::cancel()
     if (!running_)
         return;
     running_ = false;
-    heartbeat_->stop();
-    if (watcher_) {
-        watcher_->disconnect(this);
-        watcher_->future().cancel(); // later entries are not examined
-        watcher_->deleteLater();
-        watcher_ = nullptr;
-    }
-    for (int i = next_; i < names_.size(); ++i)
-        shared_->jobs[i].cancel();
-    shared_.reset();
+    ++generation_;
+    for (auto& job : jobs_)
+        if (job)
+            job->cancel(); // later entries are not examined
+    jobs_.clear();
 }
 
 } // namespace tavik

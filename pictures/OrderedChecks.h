@@ -1,16 +1,16 @@
 #pragma once
-// Checks a list of candidate files in parallel on the picture pool and takes the acceptable
-// ones strictly in list order, however the checks finish: the first `needed` acceptable
-// entries win, and no later one is taken while an earlier one is still undecided.
+// Checks candidate files in parallel through the disk work and takes the acceptable ones
+// strictly in list order, however the checks finish: the first `needed` acceptable entries
+// win, and no later one is taken while an earlier one is still undecided.
 
-#include <QFutureWatcher>
 #include <QObject>
-#include <QStringList>
-#include <QTimer>
+#include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
-#include "pictures/PicturePool.h"
+#include "shell/DiskWork.h"
+#include "shell/FileSystem.h"
 
 namespace tavik {
 
@@ -19,39 +19,39 @@ class OrderedChecks : public QObject {
 public:
     using Check = std::function<bool(const QString& path)>; // runs on a worker thread
 
-    explicit OrderedChecks(Check check, std::chrono::milliseconds deadline = kPictureDeadline,
+    explicit OrderedChecks(Check check, std::chrono::milliseconds deadline = kDiskDeadline,
                            QObject* parent = nullptr);
     ~OrderedChecks() override;
 
-    // Walks the files `names` of `folder` (an empty name is skipped) until `needed` are
-    // taken. A file whose check does not end within the deadline counts as not acceptable.
-    // Cheap on the GUI thread however long the list: paths are formed on the workers.
-    void start(const QString& folder, const QStringList& names, int needed);
-    void cancel(); // no further signal
-    bool running() const { return running_; }
+    // Walks entries 0 .. count - 1 of the files `names` of `folder` (an entry past the end
+    // of `names` is empty and skipped) until `needed` are taken. A file whose check does not
+    // answer (past its deadline, or refused) counts as not acceptable. Only a few checks run
+    // ahead of the walk, so a long list costs nothing up front.
+    void start(const QString& folder, const NameList& names, int count, int needed);
+    void cancel(); // no further signal; checks not yet begun do no work
 
 signals:
-    void taken(const QString& path);         // the full path, in list order
+    void taken(const QString& path); // the full path, in list order
     void progress(int decided, int total);
-    void finished(int decided);              // entries 0 .. decided - 1 were examined
+    void finished(int decided);      // entries 0 .. decided - 1 were examined
 
 private:
-    struct Shared;
+    enum Result : signed char { Open = -1, No = 0, Yes = 1 };
+    void launch();
     void advance();
-    bool headTimedOut();
-    void finish();
 
     Check check_;
     std::chrono::milliseconds deadline_;
-    std::shared_ptr<Shared> shared_;
-    QFutureWatcher<bool>* watcher_ = nullptr;
-    QTimer* heartbeat_ = nullptr;
     QString folder_;
-    QStringList names_;
+    NameList names_;
+    std::vector<Result> results_;
+    std::vector<std::shared_ptr<DiskJob>> jobs_;
     int needed_ = 0;
-    int next_ = 0;
+    int next_ = 0;     // the first entry not yet decided by the walk
+    int launched_ = 0; // entries whose check was started (or that need none)
+    int inFlight_ = 0;
     int taken_ = 0;
-    std::int64_t headSince_ = 0;
+    quint64 generation_ = 0;
     bool running_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "shell/PathText.h"
+#include "shell/ThreadGuard.h"
 
 #include "pictures/PictureHeader.h"
 
@@ -69,6 +70,7 @@ const char* describe(ReadRefusal why)
 
 std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes, ReadRefusal* why)
 {
+    TAVIK_DISK_CALL();
     // Non-blocking so that a pipe named like a picture cannot hold the open up.
     Fd fd(::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};

@@ -1,6 +1,7 @@
 #include "pictures/PictureLoader.h"
 
-#include "pictures/DeadlineJob.h"
+#include "pictures/PictureLog.h"
+#include "shell/FileSystem.h"
 
 namespace tavik {
 
@@ -15,11 +16,12 @@ quint64 PictureLoader::request(const QString& path, QSize area, qreal dpr)
 {
     const quint64 ticket = ++lastTicket_;
     const quint64 generation = generation_;
-    open_[ticket] = runWithDeadline<Decoded>(
+    open_[ticket] = runOnDisk<Decoded>(
         this, path, [decode = decode_, path, area, dpr] {
             return fileAnswers(path) ? decode(path, area, dpr) : Decoded{};
-        }, deadline_,
-        [this, generation, ticket, path](const std::optional<Decoded>& d) { answer(generation, ticket, path, d); });
+        },
+        [this, generation, ticket, path](const std::optional<Decoded>& d) { answer(generation, ticket, path, d); },
+        deadline_);
     return ticket;
 }
 

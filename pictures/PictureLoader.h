@@ -1,6 +1,6 @@
 #pragma once
-// Reads and decodes pictures on the picture pool for a window: each request is answered on
-// the GUI thread by ready() or failed(), never by a wait.
+// Reads and decodes pictures through the disk work for a window: each request is answered
+// on the GUI thread by ready() or failed(), never by a wait.
 
 #include <QObject>
 #include <QPixmap>
@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "pictures/PictureDecoder.h"
-#include "pictures/PicturePool.h"
+#include "shell/DiskWork.h"
 
 namespace tavik {
 
@@ -19,7 +19,7 @@ public:
     // runs on a worker thread.
     using Decode = std::function<Decoded(const QString& path, QSize area, qreal dpr)>;
 
-    explicit PictureLoader(Decode decode, std::chrono::milliseconds deadline = kPictureDeadline,
+    explicit PictureLoader(Decode decode, std::chrono::milliseconds deadline = kDiskDeadline,
                            QObject* parent = nullptr);
 
     // Answered by exactly one ready() or failed() carrying the returned ticket, unless
@@ -41,7 +41,7 @@ private:
     std::chrono::milliseconds deadline_;
     quint64 generation_ = 0;
     quint64 lastTicket_ = 0;
-    std::unordered_map<quint64, std::shared_ptr<JobState>> open_;
+    std::unordered_map<quint64, std::shared_ptr<DiskJob>> open_;
 };
 
 } // namespace tavik

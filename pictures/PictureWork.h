@@ -12,7 +12,7 @@ namespace tavik {
 struct PictureWork {
     PictureLoader::Decode decode;                      // a picture fitted for its box
     std::function<bool(const QString& path)> acceptable; // taken into a game
-    std::chrono::milliseconds deadline = kPictureDeadline;
+    std::chrono::milliseconds deadline = kDiskDeadline;
 };
 
 } // namespace tavik

@@ -46,14 +46,28 @@ QString reasonText(const FileError& error)
 {
     if (error.step == FileError::Step::ReadOnly)
         return QStringLiteral("Die Datei ist schreibgeschützt.");
+    if (error.step == FileError::Step::NoAnswer)
+        return QStringLiteral("Der Datenträger reagiert nicht rechtzeitig (vielleicht ein Netzlaufwerk, das nicht mehr erreichbar ist).");
     return systemReason(error.number);
 }
+
+namespace {
+
+QString quoted(const FileError& error)
+{
+    return QLatin1Char('\'') + error.path + QLatin1Char('\'');
+}
+
+} // namespace
 
 QString errorMessage(const FileError& error)
 {
     const QChar cr(13);
-    const QString quoted = QLatin1Char('\'') + error.path + QLatin1Char('\'');
+    const QString quoted = tavik::quoted(error);
     switch (error.step) {
+    case FileError::Step::NoAnswer:
+        return QStringLiteral("Die Highscoreliste ") + quoted + QStringLiteral(" antwortet nicht:") + cr
+               + reasonText(error) + cr + QStringLiteral("Sie bleibt unverändert; dieses Ergebnis wird nicht eingetragen.");
     case FileError::Step::Read:
         return QStringLiteral("Die Highscoreliste ") + quoted + QStringLiteral(" konnte nicht gelesen werden:") + cr
                + reasonText(error) + cr + QStringLiteral("Sie bleibt unverändert; dieses Ergebnis wird nicht eingetragen.");
@@ -66,6 +80,13 @@ QString errorMessage(const FileError& error)
     }
     return QStringLiteral("Die Datei ") + quoted + QStringLiteral(" konnte nicht geschrieben werden:") + cr
            + reasonText(error) + cr + QStringLiteral("Die bisherige Liste bleibt erhalten.");
+}
+
+QString displayErrorMessage(const FileError& error)
+{
+    const QString verb = error.step == FileError::Step::NoAnswer ? QStringLiteral(" antwortet nicht:")
+                                                                 : QStringLiteral(" konnte nicht gelesen werden:");
+    return QStringLiteral("Die Highscoreliste ") + quoted(error) + verb + QChar(13) + reasonText(error);
 }
 
 } // namespace tavik

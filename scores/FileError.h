@@ -12,6 +12,7 @@ struct FileError {
         ReadOnly,  // the list carries no write permission: the player keeps it as it is
         Lock,      // another game kept the list locked for too long
         Write,     // creating, writing, flushing or renaming failed; the old list is intact
+        NoAnswer,  // the disk did not answer in time (a share that stopped answering); untouched
     };
     Step step = Step::Write;
     QString path;   // the file the failure is about (the list or its temporary file)
@@ -25,7 +26,11 @@ constexpr int kNotARegularFile = -1;
 // "Systemfehler N: <the system's text>".
 QString reasonText(const FileError& error);
 
-// The whole message for the player: which file, what happened, and what became of the list.
+// The whole message for the player at a game end: which file, what happened, and what
+// became of the list and of this game's result.
 QString errorMessage(const FileError& error);
+
+// The message when the list cannot be shown: which file, and why.
+QString displayErrorMessage(const FileError& error);
 
 } // namespace tavik

@@ -2,7 +2,6 @@
 
 #include "game/GameClock.h"
 #include "game/NumberText.h"
-#include "scores/HighScoreFile.h"
 #include "scores/Score.h"
 
 namespace tavik {
@@ -16,17 +15,17 @@ void fuelleListe(MainForm& form, const Liste& liste)
     }
 }
 
-int beendeSpiel(MessageBox& box, const QString& programFolder, int n, int versuche,
-                const QString& zeitCaption, const QString& name)
+int punkteFuer(int n, int versuche, const QString& zeitCaption)
 {
-    const int sekunden = sekundenAusZeitText(zeitCaption);
-    const int punkte = punktzahl(n, versuche, sekunden);
-    const Eintragung eintragung = trageEin(programFolder, name, punkte);
+    return punktzahl(n, versuche, sekundenAusZeitText(zeitCaption));
+}
+
+void meldeErgebnis(MessageBox& box, int n, const QString& zeitCaption, int punkte, const Eintragung& eintragung)
+{
     if (eintragung.fehler)
         box.show(errorMessage(*eintragung.fehler), kTitel, MsgIcon::Critical, MsgButtons::Ok);
     box.show(ergebnisText(n * n / 2, zeitCaption.right(8), punkte, eintragung.platz), kTitel,
              MsgIcon::Information, MsgButtons::Ok);
-    return eintragung.platz;
 }
 
 } // namespace tavik

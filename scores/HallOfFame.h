@@ -1,7 +1,7 @@
 #pragma once
 // The scores' side of the game screen: the list shown over the board and the game end.
 
-#include "scores/HighScoreList.h"
+#include "scores/HighScoreFile.h"
 #include "shell/MainForm.h"
 #include "shell/MessageBox.h"
 
@@ -11,10 +11,12 @@ namespace tavik {
 // file shows as empty.
 void fuelleListe(MainForm& form, const Liste& liste);
 
-// Scores the finished game, enters it into the list file and tells the player: first what
-// went wrong with the file, if anything, then the result. Returns the place (0 when not
-// entered or when the file was left as it was).
-int beendeSpiel(MessageBox& box, const QString& programFolder, int n, int versuche,
-                const QString& zeitCaption, const QString& name);
+// The score of a finished game of board size `n`, from the clock's caption.
+int punkteFuer(int n, int versuche, const QString& zeitCaption);
+
+// Tells the player how the game ended: first what went wrong with the list file, if
+// anything, then the result with the place (0 when not entered or when the file was left
+// as it was).
+void meldeErgebnis(MessageBox& box, int n, const QString& zeitCaption, int punkte, const Eintragung& eintragung);
 
 } // namespace tavik

@@ -14,6 +14,8 @@
 #include <utility>
 
 #include "scores/HighScorePath.h"
+#include "shell/DiskWork.h"
+#include "shell/ThreadGuard.h"
 
 namespace tavik {
 
@@ -76,6 +78,7 @@ struct ReadOutcome {
 // Non-blocking open and the type check keep a pipe or a device from hanging the reader.
 ReadOutcome readList(int dirFd, const QByteArray& name)
 {
+    TAVIK_DISK_CALL();
     ReadOutcome out;
     Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
@@ -127,6 +130,7 @@ bool lockFolder(int dirFd, std::chrono::milliseconds patience)
             return true;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
+        disk::keepAlive(); // waiting for another game is no stuck disk
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
@@ -202,6 +206,11 @@ std::optional<FileError> replaceList(int dirFd, const QString& path, const QByte
         ::unlinkat(dirFd, tmpName.constData(), 0);
         return failure(FileError::Step::Write, tmpPath, number);
     }
+    // Given up at its deadline meanwhile: the player has been told the list stays as it was.
+    if (!disk::commit()) {
+        ::unlinkat(dirFd, tmpName.constData(), 0);
+        return failure(FileError::Step::NoAnswer, path, ETIMEDOUT);
+    }
     if (::renameat(dirFd, tmpName.constData(), dirFd, name.constData()) != 0) {
         const int number = errno;
         ::unlinkat(dirFd, tmpName.constData(), 0);
@@ -224,18 +233,20 @@ Liste leseListeDatei(const QString& path)
     return read.missing || read.number != 0 ? parse({}) : read.liste;
 }
 
-Liste leseListeFuer(const QString& programFolder)
+Gelesen leseListeFuer(const QString& programFolder, const QString& path)
 {
-    const QString path = highScorePath(programFolder);
     const ReadOutcome read = readList(AT_FDCWD, QFile::encodeName(path));
     if (read.missing && path != listenPfad(programFolder))
-        return leseListeDatei(listenPfad(programFolder));
-    return read.missing || read.number != 0 ? parse({}) : read.liste;
+        return {leseListeDatei(listenPfad(programFolder)), std::nullopt};
+    if (read.number != 0)
+        return {parse({}), failure(FileError::Step::Read, path, read.number)};
+    return {read.missing ? parse({}) : read.liste, std::nullopt};
 }
 
 Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, const QString& name, int punkte,
                            std::chrono::milliseconds patience)
 {
+    TAVIK_DISK_CALL();
     Eintragung result;
     const QFileInfo info(listPath);
     const QByteArray fileName = QFile::encodeName(info.fileName());
@@ -288,10 +299,10 @@ int makeFolders(const QString& folder)
 
 } // namespace
 
-Eintragung trageEin(const QString& programFolder, const QString& name, int punkte)
+Eintragung trageEin(const QString& programFolder, const QString& path, const QString& name, int punkte)
 {
+    TAVIK_DISK_CALL();
     const QString beside = listenPfad(programFolder);
-    const QString path = highScorePath(programFolder);
     if (path == beside)
         return trageEinInDatei(path, {}, name, punkte);
     if (const int number = makeFolders(QFileInfo(path).absolutePath()); number != 0) {

@@ -26,9 +26,14 @@ constexpr std::chrono::milliseconds kLockPatience{5000};
 // The list as stored, for the display; a missing or unreadable file reads as ten empty entries.
 Liste leseListeDatei(const QString& path);
 
-// The list the trophy shows for this program folder: the one the game end writes (see
+struct Gelesen {
+    Liste liste;                     // ten empty entries when the file is missing or unreadable
+    std::optional<FileError> fehler; // set: the list exists but could not be read
+};
+
+// The list the trophy shows: the one at `path` (the one the game end writes, see
 // highScorePath), or, before its first rewrite, the program folder's list it starts from.
-Liste leseListeFuer(const QString& programFolder);
+Gelesen leseListeFuer(const QString& programFolder, const QString& path);
 
 struct Eintragung {
     int platz = 0;                   // 1..10; 0 when not entered or when nothing was written
@@ -49,8 +54,9 @@ Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, con
 using SyncCall = int (*)(int fd);
 SyncCall setSyncCall(SyncCall call);
 
-// The game end's insertion: into the list that highScorePath() picks for the program folder;
-// a list in the player's data folder starts as a copy of the program folder's list.
-Eintragung trageEin(const QString& programFolder, const QString& name, int punkte);
+// The game end's insertion into the list at `path`, the one highScorePath() picks for the
+// program folder; a list in the player's data folder starts as a copy of the program
+// folder's list.
+Eintragung trageEin(const QString& programFolder, const QString& path, const QString& name, int punkte);
 
 } // namespace tavik

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "scores/HighScoreFile.h"
+#include "shell/ThreadGuard.h"
 
 namespace tavik {
 
@@ -38,6 +39,7 @@ bool stickyFolderHoldsAnothersList(const QString& programFolder)
 
 QString highScorePath(const QString& programFolder)
 {
+    TAVIK_DISK_CALL();
     // Writing the list means creating the temporary file and renaming it in this folder.
     if (::access(QFile::encodeName(programFolder).constData(), W_OK | X_OK) == 0
         && !stickyFolderHoldsAnothersList(programFolder))

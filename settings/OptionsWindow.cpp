@@ -4,12 +4,12 @@
 #include <QProgressBar>
 
 #include "game/Grid.h"
-#include "pictures/PictureDecoder.h"
-#include "pictures/DeadlineJob.h"
 #include "pictures/OrderedChecks.h"
-#include "settings/Collection.h"
+#include "pictures/PictureDecoder.h"
 #include "settings/PictureRule.h"
+#include "shell/DiskWork.h"
 #include "shell/FileSystem.h"
+#include "shell/FolderReader.h"
 
 namespace tavik {
 
@@ -103,8 +103,16 @@ void OPTIONS::Form_Load()
     Pfad = joinPath(programmOrdner(), QString());
     Spielfeldgroesse = 10;
     lstGroesse->setCurrentRow(3);
+    // The volumes are found on a worker: a mount that no longer answers cannot hold the screen.
+    runOnDisk<QList<Volume>>(this, QStringLiteral("/"), listVolumes, [this](const std::optional<QList<Volume>>& v) {
+        zeigeLaufwerke(v ? *v : QList<Volume>{{QStringLiteral("/"), QStringLiteral("/")}});
+    });
+    Dir1->openFolder(Pfad);
+}
+
+void OPTIONS::zeigeLaufwerke(const QList<Volume>& volumes)
+{
     // The drive list starts on the volume that holds the program folder.
-    const QList<Volume> volumes = listVolumes();
     Drive1->setVolumes(volumes);
     int best = 0;
     for (int i = 0; i < volumes.size(); ++i) {
@@ -113,7 +121,6 @@ void OPTIONS::Form_Load()
             best = i;
     }
     Drive1->showDrive(best);
-    Dir1->setPath(Pfad);
 }
 
 void OPTIONS::lstGroesse_Click()
@@ -139,8 +146,8 @@ void OPTIONS::driveNotReady(const QString& folder)
     services_.box.show(QStringLiteral("Das Laufwerk ") + Drive1->driveText() + QStringLiteral(" ist nicht bereit !"),
                        kTitel, MsgIcon::Critical, MsgButtons::Ok);
     Drive1->setDrive(QStringLiteral("/"));
-    Dir1->setPath(QStringLiteral("/"));
-    driveFolder_.clear();
+    driveFolder_.clear(); // the fallback itself is not reported again
+    Dir1->openFolder(QStringLiteral("/"));
     laufwerkFehler_ = false;
 }
 
@@ -161,7 +168,7 @@ void OPTIONS::File1_Click(int index)
     const QString path = BildPfad;
     const QSize innen = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
     const qreal dpr = imgVorschau->devicePixelRatioF();
-    runWithDeadline<Vorschau>(
+    runOnDisk<Vorschau>(
         this, path,
         [decode = work_.decode, path, innen, dpr] {
             if (zuGrossFuerVorschau(endungVon(path), fileLength(path)))
@@ -170,7 +177,6 @@ void OPTIONS::File1_Click(int index)
                 return Vorschau{};
             return Vorschau{false, decode(path, innen, dpr)};
         },
-        work_.deadline,
         [this, nr](const std::optional<Vorschau>& v) {
             // A later click owns the preview; past the deadline it stays hidden.
             if (nr != vorschauNr_ || !v)
@@ -183,7 +189,8 @@ void OPTIONS::File1_Click(int index)
             // A file that cannot be measured or decoded leaves the preview hidden.
             if (!v->bild.image.isNull())
                 zeigeVorschau(QPixmap::fromImage(v->bild.image), v->bild.fitted);
-        });
+        },
+        work_.deadline);
 }
 
 void OPTIONS::zeigeVorschau(const QPixmap& pixmap, QSize fitted)
@@ -209,13 +216,10 @@ GameScreen* OPTIONS::spiel()
 // order until the pairs are together; then `danach` runs.
 void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
 {
-    const QString ordner = Dir1->path();
-    QStringList namen;
+    const QString ordner = File1->path();
+    const NameList namen = File1->names();
     // As many entries as a loop "for i = 0 to count - 1" visits; past the end they are empty.
     const int n = count <= 0 ? 0 : static_cast<int>(std::ceil(count));
-    namen.reserve(n);
-    for (int i = 0; i < n; ++i)
-        namen.append(File1->entry(i));
 
     if (start_->pruefung)
         start_->pruefung->deleteLater(); // perhaps inside its own signal
@@ -228,18 +232,22 @@ void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
     connect(start_->pruefung, &OrderedChecks::finished, this,
             [this, ordner, namen, danach = std::move(danach)](int examined) {
                 if (examined > 0)
-                    BildPfad = joinPath(ordner, namen[examined - 1]);
+                    BildPfad = joinPath(ordner, examined <= namen.size() ? namen.at(examined - 1) : QString());
                 // The next step may open a message box: not inside the walk's own signal.
-                QTimer::singleShot(0, this, [this, danach] {
-                    if (!start_)
-                        return;
-                    if (start_->frageOffen)
-                        start_->wartet = danach;
-                    else
-                        danach();
-                });
+                QTimer::singleShot(0, this, [this, danach] { weiter(danach); });
             });
-    start_->pruefung->start(ordner, namen, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
+    start_->pruefung->start(ordner, namen, n, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
+}
+
+// The start action's next step, held back while the quit question is open.
+void OPTIONS::weiter(const std::function<void()>& schritt)
+{
+    if (!start_)
+        return;
+    if (start_->frageOffen)
+        start_->wartet = schritt;
+    else
+        schritt();
 }
 
 void OPTIONS::zeigeFortschritt(int decided, int total)
@@ -283,19 +291,22 @@ void OPTIONS::cmdNimmOptions_Click()
 
 void OPTIONS::nachErsterSammlung()
 {
-    if (ErsteAnzahl < start_->paare && start_->andererOrdner) {
-        services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehltGezeigt
-                               + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
-                               + QStringLiteral("Die Bilder werden durch Standard-Bilder ergänzt"),
-                           kTitel, MsgIcon::None, MsgButtons::Ok);
-        // Only a program folder that opens can fill the gap.
-        const QString programm = programmOrdner();
-        if (Dir1->setPath(programm) && (File1->path() == programm || File1->setPath(programm))) {
+    if (ErsteAnzahl >= start_->paare || !start_->andererOrdner)
+        return beendeStart();
+    services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehltGezeigt
+                           + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
+                           + QStringLiteral("Die Bilder werden durch Standard-Bilder ergänzt"),
+                       kTitel, MsgIcon::None, MsgButtons::Ok);
+    // The program folder is read on a worker like any other; only one that opens can fill the gap.
+    const QString programm = programmOrdner();
+    listFolder(this, programm, [this, programm](const std::optional<FolderListing>& listing) {
+        weiter([this, programm, listing] {
+            if (!listing)
+                return beendeStart();
+            Dir1->showListing(programm, *listing);
             Sammle_Bilder(start_->paare - ErsteAnzahl, [this] { beendeStart(); });
-            return;
-        }
-    }
-    beendeStart();
+        });
+    });
 }
 
 void OPTIONS::beendeSammeln()

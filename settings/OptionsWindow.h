@@ -47,6 +47,8 @@ private:
     void Form_Load();
     void Sammle_Bilder(double count, std::function<void()> danach);
     void nachErsterSammlung();
+    void weiter(const std::function<void()>& schritt);
+    void zeigeLaufwerke(const QList<Volume>& volumes);
     void beendeStart();
     void zeigeVorschau(const QPixmap& pixmap, QSize fitted);
     void zeigeFortschritt(int decided, int total);

@@ -9,7 +9,6 @@
 namespace tavik {
 
 namespace {
-const QStringList kPictureExtensions{QStringLiteral("bmp"), QStringLiteral("jpg")};
 constexpr int kFolderRole = Qt::UserRole + 1; // the full path, exact bytes kept
 constexpr int kDepthRole = Qt::UserRole + 2;  // levels below the root
 constexpr int kNameRole = Qt::UserRole + 3;   // the name as the list shows it
@@ -126,19 +125,10 @@ DirListBox::DirListBox(QWidget* parent)
     setUniformItemSizes(true);
     setItemDelegate(new IndentDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
-    connect(&reader_, &FolderReader::listed, this, &DirListBox::showListing);
+    connect(&reader_, &FolderReader::listed, this, [this](const QString& folder, const FolderListing& listing) {
+        showListing(folder, listing);
+    });
     connect(&reader_, &FolderReader::unreadable, this, &DirListBox::markUnreadable);
-}
-
-bool DirListBox::setPath(const QString& folder)
-{
-    const QString target = normalFolder(folder);
-    std::optional<FolderListing> listing = readFolder(target, kPictureExtensions);
-    if (!listing)
-        return false;
-    reader_.cancel(); // the program's choice wins over a listing still on its way
-    showListing(target, *listing);
-    return true;
 }
 
 void DirListBox::openFolder(const QString& folder)
@@ -148,6 +138,7 @@ void DirListBox::openFolder(const QString& folder)
 
 void DirListBox::showListing(const QString& target, const FolderListing& listing)
 {
+    reader_.cancel(); // this listing wins over one still on its way
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     clear();
@@ -257,16 +248,6 @@ FileListBox::FileListBox(QWidget* parent)
 QString FileListBox::shownPath() const
 {
     return shownText(path_);
-}
-
-bool FileListBox::setPath(const QString& folder)
-{
-    const QString target = normalFolder(folder);
-    std::optional<FolderListing> listing = readFolder(target, kPictureExtensions);
-    if (!listing)
-        return false;
-    setListing(target, listing->files);
-    return true;
 }
 
 void FileListBox::setListing(const QString& folder, const NameList& names)

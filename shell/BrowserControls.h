@@ -46,7 +46,7 @@ private:
 
 // Dir1: the open folder's path from the root down, then its subfolders, each level indented
 // by drawing (the texts are the bare names). A double click or Enter opens the folder under
-// the cursor; its listing is read on a worker and shown when it comes back.
+// the cursor. Every folder is read on a worker and shown when its listing comes back.
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -54,13 +54,12 @@ public:
     QString path() const { return path_; }
     // The picture files of the open folder, from the same reading as the subfolders.
     const NameList& files() const { return files_; }
-    // Opens `folder` at once (the program's way). False, with the list left as it was, when
-    // it cannot be read.
-    bool setPath(const QString& folder);
-    // Opens `folder` as the player does: read on a worker; the list changes when the listing
-    // comes back, or marks the entry unreadable.
+    // Opens `folder`: the list changes when the listing comes back, or marks the entry
+    // unreadable and reports folderUnreadable().
     void openFolder(const QString& folder);
-    FolderReader& reader() { return reader_; }
+    // Shows `folder` with its listing already read; a listing still on its way is dropped.
+    void showListing(const QString& folder, const FolderListing& listing);
+    FolderReader& reader() { return reader_; } // the reading's seams, for tests
 
 signals:
     void pathChanged(); // the Change event
@@ -71,7 +70,6 @@ protected:
 
 private:
     void openItem(QListWidgetItem* item);
-    void showListing(const QString& folder, const FolderListing& listing);
     void markUnreadable(const QString& folder);
     QString path_;
     NameList files_;
@@ -89,11 +87,10 @@ public:
     QString path() const { return path_; }
     // The folder's path as the player sees it (in messages).
     QString shownPath() const;
-    // Reads `folder` and lists its files. False when it cannot be read.
-    bool setPath(const QString& folder);
     // Lists `names` (already read and sorted) as the files of `folder`.
     void setListing(const QString& folder, const NameList& names);
     int listCount() const { return static_cast<int>(names_.size()); }
+    const NameList& names() const { return names_; }
     // Entry i, or an empty name past the end.
     QString entry(int i) const { return i >= 0 && i < names_.size() ? names_.at(i) : QString(); }
     int currentRow() const { return currentIndex().row(); }

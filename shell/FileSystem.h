@@ -61,6 +61,13 @@ std::optional<QStringList> listSubfolders(const QString& folder);
 // Opens `path` for reading by its exact bytes, also below a folder whose name is not UTF-8.
 bool openForReading(QFile& file, const QString& path);
 
+// Reads the start of a regular file (up to about a megabyte, more than any picture the game
+// takes) with plain system calls, false when it cannot. Qt's image reader holds a
+// process-wide lock while it probes a file, so a read that hangs inside it would stop every
+// picture of the program; a read that hangs here holds no lock. After it the file's data
+// lies in the page cache for the decoder.
+bool fileAnswers(const QString& path);
+
 // The length of the file at `path` in bytes, found by its exact bytes; 0 when it cannot be
 // measured.
 qint64 fileLength(const QString& path);

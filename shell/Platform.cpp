@@ -1,7 +1,14 @@
 #include "shell/Platform.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTime>
+
+#include <climits>
+#include <unistd.h>
+
+#include "shell/FileSystem.h"
+#include "shell/PathText.h"
 
 namespace tavik {
 
@@ -16,9 +23,18 @@ float MersenneRandom::next()
     return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
 }
 
-QString ExecutableFolder::path() const
+ExecutableFolder::ExecutableFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    // The kernel's own link to the executable: it follows the link of a command in bin/ to the
+    // program folder, and reading it touches no disk.
+    QByteArray target(PATH_MAX, Qt::Uninitialized);
+    const ssize_t n = ::readlink("/proc/self/exe", target.data(), size_t(target.size()));
+    if (n > 0) {
+        target.truncate(n);
+        path_ = normalFolder(QFileInfo(decodePath(target)).path());
+    } else {
+        path_ = QCoreApplication::applicationDirPath();
+    }
 }
 
 } // namespace tavik

@@ -45,10 +45,15 @@ private:
     std::mt19937 engine_;
 };
 
-// The folder of the running executable.
+// The folder of the running executable, found once when the program starts: asked later,
+// a program folder on a share that stopped answering could hold up the window.
 class ExecutableFolder final : public ProgramFolder {
 public:
-    QString path() const override;
+    ExecutableFolder();
+    QString path() const override { return path_; }
+
+private:
+    QString path_;
 };
 
 } // namespace tavik

@@ -20,6 +20,7 @@ static void preferXWaylandInWaylandSessions()
 int main(int argc, char* argv[])
 {
     preferXWaylandInWaylandSessions();
+    tavik::ExecutableFolder folder; // found before the windows exist: it reads a link
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavik"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
@@ -31,7 +32,6 @@ int main(int argc, char* argv[])
     tavik::QtMessageBox box;
     tavik::SystemTimeOfDay clock;
     tavik::MersenneRandom random;
-    tavik::ExecutableFolder folder;
     tavik::ScreenFlow flow({box, clock, random, folder});
     flow.start();
     return QApplication::exec();

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "pictures/PicturePool.h"
+#include "shell/DiskWork.h"
 
 namespace tavik::test {
 
@@ -13,7 +13,7 @@ inline bool settlePictures(int ms = 10000)
 {
     // Answers can start further jobs (the decode-ahead refills itself), so a few rounds.
     for (int round = 0; round < 60; ++round) {
-        if (!picturePool()->waitForDone(ms))
+        if (!disk::pool()->waitForDone(ms))
             return false;
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();

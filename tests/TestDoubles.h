@@ -5,6 +5,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <future>
 
 #include "shell/MessageBox.h"
 #include "shell/Platform.h"
@@ -79,5 +80,13 @@ struct ScriptedWorld {
     FixedFolder folder;
     Services services() { return {box, clock, random, folder}; }
 };
+
+// Runs `f` on a thread of its own and waits for it: a test's own disk work, which the
+// program's disk calls refuse to do on the GUI thread.
+template <class F>
+auto onWorker(F f)
+{
+    return std::async(std::launch::async, std::move(f)).get();
+}
 
 } // namespace tavik::test

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The real executable with a picture on a share whose reads never answer (a FUSE file
-# system): the settings screen opens, clicking the stuck picture in the file list does not
-# freeze the window, the start button opens the game screen once the stuck picture's
-# deadline has passed, and the program ends when asked, with its reads still hanging.
+# The real executable with pictures and the high-score list on a share whose reads never
+# answer (a FUSE file system): the settings screen opens; clicking the stuck picture in the
+# file list does not freeze the window; a folder whose first five pictures are links into the
+# share still deals its twenty good pictures once the stuck ones are past their deadline;
+# the trophy, with the list a link into the share, keeps the window live and names the list
+# after the deadline; and the program ends when asked, with its reads still hanging.
 #   e2e_stuck_share.sh <program-folder> <stuckfs> <output-folder>
 set -euo pipefail
 app_dir=$1
@@ -11,36 +13,44 @@ out=$3
 work=$(mktemp -d)
 tavik_pid=
 xvfb_pid=
-fs_pid=
+fs_pids=()
 cleanup() {
     kill $tavik_pid $xvfb_pid 2>/dev/null || true
-    if [ -n "$fs_pid" ]; then
-        kill -9 "$fs_pid" 2>/dev/null || true
-        fusermount3 -u -z "$work/share" 2>/dev/null || umount -l "$work/share" 2>/dev/null || true
-    fi
+    for pid in "${fs_pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+    for share in share listshare; do
+        fusermount3 -u -z "$work/$share" 2>/dev/null || umount -l "$work/$share" 2>/dev/null || true
+    done
     rm -rf "$work" 2>/dev/null || true
 }
 trap cleanup EXIT
 
 [ -e /dev/fuse ] || { echo "SKIP: /dev/fuse is missing, no FUSE file system can be mounted here"; exit 77; }
-mkdir "$work/share"
-"$stuckfs" "$work/share" 2>"$work/stuckfs.log" &
-fs_pid=$!
-for _ in $(seq 100); do
-    [ -e "$work/share/stuck.jpg" ] && break
-    kill -0 "$fs_pid" 2>/dev/null || break
-    sleep 0.05
+# Two shares, each a device of its own: one for pictures, one for the high-score list.
+for share in share listshare; do
+    mkdir "$work/$share"
+    "$stuckfs" "$work/$share" 2>"$work/$share.log" &
+    fs_pids+=($!)
+    for _ in $(seq 100); do
+        [ -e "$work/$share/stuck.jpg" ] && break
+        kill -0 "${fs_pids[-1]}" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ ! -e "$work/$share/stuck.jpg" ]; then
+        echo "SKIP: mounting the FUSE file system failed: $(head -c 300 "$work/$share.log")"
+        exit 77
+    fi
 done
-if [ ! -e "$work/share/stuck.jpg" ]; then
-    echo "SKIP: mounting the FUSE file system failed: $(head -c 300 "$work/stuckfs.log")"
-    exit 77
-fi
 
 source "$(dirname "$0")/xsession.sh"
 mkdir "$work/app"
 cp -r "$app_dir"/. "$work/app/"
-# The stuck picture comes first in the program folder's list.
+# The stuck picture comes first in the program folder's list; the list lives on the share.
 ln -s "$work/share/stuck.jpg" "$work/app/0-stuck.jpg"
+ln -sf "$work/listshare/HSTavik" "$work/app/HSTavik"
+# A folder of pictures: five links into the share first, then twenty good ones.
+mkdir "$work/app/bilder"
+for i in 0 1 2 3 4; do ln -s "$work/share/stuck$i.jpg" "$work/app/bilder/0-stuck$i.jpg"; done
+for i in $(seq -w 1 20); do cp "$app_dir/Bild$i.jpg" "$work/app/bilder/gut$i.jpg"; done
 start_xvfb
 
 (cd "$work/app" && exec ./tavik) &
@@ -57,13 +67,13 @@ for _ in $(seq 100); do
     sleep 0.02
 done
 [ -n "$stuck" ] || { echo "FAIL: no read of the stuck picture hangs: the click did not reach it" >&2; exit 1; }
-# Answers "No" to the quit question in window $1.
+# Answers "No" to the quit question in window $1 over the screen $2.
 answer_no() {
     eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/B/')"
     xdotool mousemove $((BX + BWIDTH / 2)) $((BY + 10))
     sleep 0.2
     xdotool key Escape
-    for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$options$" || break; sleep 0.02; done
+    for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$2$" || break; sleep 0.02; done
 }
 
 # The window still answers at once, while the read hangs and after its deadline.
@@ -74,11 +84,16 @@ for moment in during after; do
     box=$(wait_message_box "$options") || { echo "FAIL: the window froze ($moment the deadline)" >&2; import -window root "$out/stuck-share-frozen.png"; for t in /proc/$tavik_pid/task/*; do echo "$(cat $t/comm) $(cat $t/wchan)"; done >&2; exit 1; }
     echo "quit question $moment the deadline after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
     [ "$moment" = after ] && import -window root "$out/stuck-share.png"
-    answer_no "$box"
+    answer_no "$box" "$options"
 done
 
-# The start action: the stuck picture heads the list; past its deadline it is not taken
-# and the game screen opens.
+# The start action over the folder "bilder" (the last subfolder in the folder list), 4 x 4:
+# its links stick on the share, not on the folder of the links, so eight of its good
+# pictures are dealt and no shortfall message comes.
+xdotool mousemove $((X + 236)) $((Y + 120)) click 1
+xdotool key End Return
+sleep 0.5
+xdotool mousemove $((X + 66)) $((Y + 39)) click 1
 t0=$(date +%s%N)
 xdotool mousemove $((X + 548)) $((Y + 172)) click 1
 game=
@@ -90,6 +105,25 @@ done
 echo "game screen $(( ($(date +%s%N) - t0) / 1000000 )) ms after the start button"
 sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$game" | sed 's/^/G/')"
+if [ "$GWIDTH" -lt 600 ]; then
+    import -window root "$out/stuck-share-shortfall.png"
+    echo "FAIL: a message instead of the game screen: the good pictures beside the links were not taken" >&2
+    exit 1
+fi
+
+# The trophy, the list a link into the share: the quit question opens at once meanwhile, and
+# after the deadline a message names the list instead of showing empty rows.
+t0=$(date +%s%N)
+xdotool mousemove $((GX + 36)) $((GY + 484)) click 1
+xdotool mousemove $((GX + 132)) $((GY + 484)) click 1
+box=$(wait_message_box "$game") || { echo "FAIL: the window froze after the trophy" >&2; exit 1; }
+echo "quit question $(( ($(date +%s%N) - t0) / 1000000 )) ms after the trophy"
+answer_no "$box" "$game"
+box=$(wait_message_box "$game") || { echo "FAIL: no message about the list that does not answer" >&2; exit 1; }
+echo "message about the list $(( ($(date +%s%N) - t0) / 1000000 )) ms after the trophy"
+import -window root "$out/stuck-share-list.png"
+press_enter_in "$box"
+for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$game$" || break; sleep 0.02; done
 xdotool mousemove $((GX + 132)) $((GY + 484)) click 1   # the game screen's exit button
 box=$(wait_message_box "$game") || { echo "FAIL: no quit question on the game screen" >&2; exit 1; }
 press_enter_in "$box"

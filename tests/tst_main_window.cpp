@@ -3,6 +3,9 @@
 
 #include <QAccessible>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "game/Grid.h"
 #include "game/MainWindow.h"
@@ -247,11 +250,11 @@ private slots:
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
         QVERIFY(!game->tmrZeit->isActive());
         QCOMPARE(game->beendeSpielAufrufe(), 1);
-        // 1600 - 3 x 8 - 65
-        QCOMPARE(world.box.shown.size(), 1);
+        // 1600 - 3 x 8 - 65, told once the list holds it
+        QTRY_COMPARE(world.box.shown.size(), 1);
         QVERIFY(world.box.shown[0].text.contains(QStringLiteral("Punktzahl von: 1511")));
         QCOMPARE(world.box.shown[0].icon, MsgIcon::Information);
-        const Liste liste = leseListeDatei(listenPfad(folder.path()));
+        const Liste liste = test::onWorker([this] { return leseListeDatei(listenPfad(folder.path())); });
         QCOMPARE(liste[0].name, QStringLiteral("Karla"));
         QCOMPARE(liste[0].punkte, 1511);
         QFile::remove(listenPfad(folder.path()));
@@ -317,8 +320,8 @@ private slots:
         game->tmrZeit_Timer();
 
         game->cmdHallOfFame->click();
-        QVERIFY(game->frmHallOfFame->isVisible());
-        QVERIFY(!game->tmrZeit->isActive());
+        QVERIFY(!game->tmrZeit->isActive()); // paused at the click, while the list is read
+        QTRY_VERIFY(game->frmHallOfFame->isVisible());
         QCOMPARE(game->lblHighName[1]->text(), QStringLiteral("Erste"));
         QCOMPARE(game->lblHighPunkte[1]->text(), QStringLiteral(" 1500"));
         QCOMPARE(game->lblHighName[2]->text(), QStringLiteral("Zweite"));
@@ -344,6 +347,7 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->cmdHallOfFame->click();
+        QTRY_VERIFY(game->frmHallOfFame->isVisible());
         game->cmdHallOfFame->click();
         QVERIFY(!game->tmrZeit->isActive());
         game->tmrLadeBilder_Timer();
@@ -356,6 +360,7 @@ private slots:
         auto game = newGame(world, 4);
         world.clock.advance(3);
         game->cmdHallOfFame->click();
+        QTRY_VERIFY(game->frmHallOfFame->isVisible());
         world.clock.advance(1);
         game->tmrLadeBilder_Timer();
         QVERIFY(game->frmHallOfFame->isVisible());
@@ -380,12 +385,92 @@ private slots:
             game->tmrKlick_Timer();
         }
         const QString final = game->lblZeit->text();
+        QTRY_COMPARE(world.box.shown.size(), 1); // the result, once the list holds it
         game->cmdHallOfFame->click();
+        QTRY_VERIFY(game->frmHallOfFame->isVisible());
         world.clock.advance(100);
         game->cmdHallOfFame->click();
         QVERIFY(!game->tmrZeit->isActive());
         QCOMPARE(game->lblZeit->text(), final);
         QFile::remove(listenPfad(folder.path()));
+    }
+
+    // The game end rewrites the list on a worker: the window stays live meanwhile, and the
+    // result comes when the list holds it (or when the disk has not answered in time).
+    void gameEndWaitsForTheList_data()
+    {
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<int>("place");
+        QTest::newRow("another game holds the lock past a deadline") << "locked" << 1;
+        QTest::newRow("the disk stops answering") << "stuck" << 0;
+    }
+    void gameEndWaitsForTheList()
+    {
+        QFETCH(QString, disk);
+        QFETCH(int, place);
+        static QSemaphore drive;
+        const QByteArray before = "Alt\r\n 5 \r\n";
+        QVERIFY(test::writeBytes(listenPfad(folder.path()), before));
+        const int dirFd = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(dirFd >= 0);
+        if (disk == "locked")
+            QCOMPARE(::flock(dirFd, LOCK_EX), 0);
+        // A real flush can take longer than the short deadline here; the stuck one never ends.
+        const SyncCall real = setSyncCall(disk == "stuck" ? [](int) { drive.acquire(); return 0; }
+                                                          : [](int) { return 0; });
+        test::ScriptedWorld world;
+        world.folder.folder = folder.path();
+        PictureWork work;
+        work.deadline = 100ms;
+        MAIN game(world.services(), 4, "Karla", nullptr, work);
+        for (int i = 0; i < 8; ++i)
+            game.appendBild(pictures[i]);
+        game.show();
+        game.tmrLadeBilder_Timer();
+        QSignalSpy quit(&game, &MAIN::beenden);
+        // The quit question while the list is written: answered No, and the result waits for it.
+        world.box.onShow = [&] {
+            if (world.box.shown.size() != 1)
+                return;
+            QElapsedTimer waited;
+            waited.start();
+            QTRY_VERIFY(waited.elapsed() > 3 * work.deadline.count()); // the window ran on meanwhile
+            QVERIFY(game.boardBlocked());
+            QCOMPARE(game.cursor().shape(), Qt::BusyCursor);
+            QCOMPARE(world.box.shown.size(), 1); // no result yet, nor over the question
+            if (disk == "locked")
+                ::flock(dirFd, LOCK_UN);
+        };
+        for (int card = 0; card < 16; ++card) {
+            if (game.cmdBild[card]->isHidden())
+                continue;
+            click(game, card);
+            click(game, partnerOf(game, card));
+            game.tmrKlick_Timer();
+        }
+        QVERIFY(!game.tmrZeit->isActive());
+        game.cmdExit->click();
+        QTRY_COMPARE(world.box.shown.size(), place ? 2 : 3);
+        QCOMPARE(quit.count(), 0);
+        QCOMPARE(world.box.shown[0].buttons, MsgButtons::YesNo);
+        QVERIFY(world.box.shown.last().text.endsWith(place ? QStringLiteral("Platz 1 in der Highscoreliste.")
+                                                           : QStringLiteral("Punktzahl von: 1576")));
+        if (!place) {
+            QCOMPARE(world.box.shown[1].icon, MsgIcon::Critical);
+            QVERIFY(world.box.shown[1].text.contains(listenPfad(folder.path()) + QStringLiteral("' antwortet nicht")));
+        }
+        QVERIFY(!game.boardBlocked() || game.partie.Gefunden == 8);
+        QCOMPARE(game.cursor().shape(), Qt::ArrowCursor);
+        drive.release(10);
+        QTRY_COMPARE(disk::stuckCount(), 0);
+        setSyncCall(real);
+        ::close(dirFd);
+        QFile list(listenPfad(folder.path()));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QCOMPARE(list.readAll().startsWith("Karla"), place == 1); // a list that did not answer is untouched
+        QVERIFY(!QFile::exists(temporaerPfad(folder.path())));
+        list.remove();
+        drive.acquire(drive.available());
     }
 
     void picturesAreDecodedAheadAfterTheDeal()
@@ -497,7 +582,7 @@ private slots:
         click(game, partnerOf(game, 0));
         QCOMPARE(game.partie.Gefunden, 1); // the game goes on
         drive.release(100);
-        QTRY_COMPARE(stuckJobs::count(), 0);
+        QTRY_COMPARE(disk::stuckCount(), 0);
         QVERIFY(test::settlePictures());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture()); // the late picture is not shown
         drive.acquire(drive.available());
@@ -573,6 +658,7 @@ private slots:
         }
         QCOMPARE(game->beendeSpielAufrufe(), 1);
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
+        QTRY_COMPARE(world.box.shown.size(), 1);
         QFile::remove(listenPfad(folder.path()));
     }
 
@@ -697,6 +783,7 @@ private slots:
         QVERIFY(game->grab().save(out + "/game-screen.png"));
         QVERIFY(test::writeBytes(listenPfad(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"));
         game->cmdHallOfFame->click();
+        QTRY_VERIFY(game->frmHallOfFame->isVisible());
         QVERIFY(game->grab().save(out + "/game-screen-highscores.png"));
         QFile::remove(listenPfad(folder.path()));
     }

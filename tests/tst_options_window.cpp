@@ -98,7 +98,19 @@ class TestOptionsWindow : public QObject {
             return game.get();
         }, nullptr, std::move(work));
         options->setAttribute(Qt::WA_DeleteOnClose, false);
+        // The load reads the program folder and the volumes on workers.
+        const QString shown = normalFolder(world.folder.folder);
+        if (!QTest::qWaitFor([this, shown] { return options->File1->path() == shown && options->Drive1->count() > 0; }))
+            qWarning("the settings screen's load did not finish"); // a program folder that cannot be read
         world.box.shown.clear();
+    }
+
+    // The folder list opens `folder` as the program does; true once the file list shows it.
+    bool showFolder(const QString& folder)
+    {
+        options->Dir1->openFolder(folder);
+        const QString shown = normalFolder(folder);
+        return QTest::qWaitFor([this, shown] { return options->File1->path() == shown; });
     }
 
     QString chosen(const QString& name) { return root.filePath(name); }
@@ -182,7 +194,7 @@ private slots:
         QFETCH(bool, message);
         options->lstGroesse->setCurrentRow(0);
         options->txtSpielername->setText(" Jürgen ");
-        QVERIFY(options->Dir1->setPath(chosen(folder)));
+        QVERIFY(showFolder(chosen(folder)));
         QCOMPARE(options->File1->path(), chosen(folder));
         world.box.onShow = [this] { QVERIFY(game == nullptr || game->bilder.size() < 8); };
         options->cmdNimmOptions->click();
@@ -229,7 +241,7 @@ private slots:
         // Reached through a link it counts as another folder: its pictures, the message,
         // and the top-up takes the same pictures again.
         options->lstGroesse->setCurrentRow(1); // 18 pairs
-        QVERIFY(options->Dir1->setPath(chosen("verweis")));
+        QVERIFY(showFolder(chosen("verweis")));
         options->cmdNimmOptions->click();
         QTRY_VERIFY(!options->sammelt());
         QCOMPARE(world.box.shown.size(), 1);
@@ -272,7 +284,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(test::writePicture(dir.filePath("a_first.jpg"), {60, 60}, "JPG"));
         QVERIFY(test::writePicture(dir.filePath(name), natural, name.endsWith("bmp") ? "BMP" : "JPG", bytes));
-        QVERIFY(options->Dir1->setPath(dir.path()));
+        QVERIFY(showFolder(dir.path()));
         options->File1_Click(0); // a picture in view before
         QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
@@ -301,7 +313,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(test::writeBytes(dir.filePath("kaputt.jpg"), QByteArray(500, 'x')));
-        QVERIFY(options->Dir1->setPath(dir.path()));
+        QVERIFY(showFolder(dir.path()));
         options->File1_Click(0);
         QVERIFY(test::settlePictures());
         QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
@@ -313,7 +325,7 @@ private slots:
         options->File1_Click(0);
         QVERIFY(test::settlePictures());
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
-        QVERIFY(options->Dir1->setPath(chosen("acht")));
+        QVERIFY(showFolder(chosen("acht")));
         QCOMPARE(options->File1->path(), chosen("acht"));
         QVERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QVERIFY(options->imgVorschau->hasPicture());
@@ -342,12 +354,12 @@ private slots:
         };
         work.deadline = std::chrono::milliseconds(deadlineMs);
         open({}, work);
-        QVERIFY(options->Dir1->setPath(chosen("acht")));
+        QVERIFY(showFolder(chosen("acht")));
         showOptions();
         clickFile(0);
         QCOMPARE(options->BildPfad, chosen("acht") + "/a00.jpg");
         if (stuck) {
-            QTRY_COMPARE(stuckJobs::count(), 1); // the deadline passed while the screen ran on
+            QTRY_COMPARE(disk::stuckCount(), 1); // the deadline passed while the screen ran on
             QVERIFY(!options->imgVorschau->isVisibleTo(options.get()));
             QVERIFY(world.box.shown.isEmpty());
         }
@@ -357,7 +369,7 @@ private slots:
         QTRY_VERIFY(options->imgVorschau->isVisibleTo(options.get()));
         QCOMPARE(options->imgVorschau->size(), QSize(100, 66));
         drive.release();
-        QTRY_COMPARE(stuckJobs::count(), 0);
+        QTRY_COMPARE(disk::stuckCount(), 0);
         QVERIFY(test::settlePictures());
         QCOMPARE(options->imgVorschau->size(), QSize(100, 66)); // the older answer was dropped
     }
@@ -375,7 +387,7 @@ private slots:
         open({}, work);
         showOptions();
         options->lstGroesse->setCurrentRow(0);
-        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        QVERIFY(showFolder(chosen("zwanzig")));
         options->cmdNimmOptions->click();
         QVERIFY(options->sammelt());
         QCOMPARE(options->cursor().shape(), Qt::BusyCursor);
@@ -391,7 +403,7 @@ private slots:
         QCOMPARE(game->bilder, expected);
         QCOMPARE(options->cursor().shape(), Qt::ArrowCursor);
         drive.release();
-        QTRY_COMPARE(stuckJobs::count(), 0);
+        QTRY_COMPARE(disk::stuckCount(), 0);
     }
 
     void aLongCollectionShowsItsProgressAndCanBeLeft_data()
@@ -413,7 +425,7 @@ private slots:
         open({}, work);
         showOptions();
         options->lstGroesse->setCurrentRow(0);
-        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        QVERIFY(showFolder(chosen("zwanzig")));
         QSignalSpy beenden(options.get(), &OPTIONS::beenden);
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
@@ -451,7 +463,9 @@ private slots:
     void folderThatCannotBeOpenedLeavesTheList()
     {
         const int before = options->Dir1->count();
-        QVERIFY(!options->Dir1->setPath(chosen("gibt-es-nicht")));
+        QSignalSpy unreadable(options->Dir1, &DirListBox::folderUnreadable);
+        options->Dir1->openFolder(chosen("gibt-es-nicht"));
+        QVERIFY(unreadable.wait());
         QCOMPARE(options->Dir1->count(), before);
         QCOMPARE(options->Dir1->path(), programFolder);
     }
@@ -495,11 +509,9 @@ private slots:
     {
         QFETCH(bool, stuck);
         QSemaphore answer;
-        QThreadPool pool;
         FolderReader& reader = options->Dir1->reader();
         const QString usb = stuck ? chosen("acht") : chosen("ausgehaengt");
         if (stuck) {
-            reader.setPool(&pool);
             reader.setDeadline(std::chrono::milliseconds(50));
             reader.setRead([&answer, usb](const QString& folder) {
                 if (folder == usb)
@@ -514,13 +526,12 @@ private slots:
         QCOMPARE(world.box.shown[0].text, QStringLiteral("Das Laufwerk USB-STICK ist nicht bereit !"));
         QCOMPARE(world.box.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(options->Drive1->drive(), QStringLiteral("/"));
-        QCOMPARE(options->Dir1->path(), QStringLiteral("/"));
+        QTRY_COMPARE(options->Dir1->path(), QStringLiteral("/"));
         QCOMPARE(options->File1->path(), QStringLiteral("/"));
         answer.release();
-        pool.waitForDone();
+        disk::pool()->waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(options->Dir1->path(), QStringLiteral("/")); // the drive's late answer changes nothing
-        reader.setPool(nullptr);
     }
 
     void driveOpensItsRoot()
@@ -543,7 +554,7 @@ private slots:
         QFETCH(QString, how);
         options->show();
         options->Drive1->setVolumes({{root.path(), "Bilder"}, {chosen("acht"), "Kamera"}});
-        QVERIFY(options->Dir1->setPath(chosen("zwanzig")));
+        QVERIFY(showFolder(chosen("zwanzig")));
         if (how == "popup") {
             options->Drive1->showPopup();
             QTest::keyClick(options->Drive1->view(), Qt::Key_Return);
@@ -585,12 +596,12 @@ private slots:
             QCOMPARE(options->Drive1->currentText(), current);
             QTRY_COMPARE(options->Dir1->path(), chosen("acht")); // another drive: its folder opens
         } else if (list == "Dir1") {
-            QVERIFY(options->Dir1->setPath(root.path()));
+            QVERIFY(showFolder(root.path()));
             QTest::keyClicks(options->Dir1, typed);
             QCOMPARE(options->Dir1->currentItem()->text(), current);
             QCOMPARE(options->Dir1->path(), root.path()); // moving is not opening
         } else {
-            QVERIFY(options->Dir1->setPath(dir.path()));
+            QVERIFY(showFolder(dir.path()));
             for (QChar c : typed) // letters as a keyboard sends them, umlauts included
                 QTest::sendKeyEvent(QTest::Click, options->File1, Qt::Key_unknown, QString(c), Qt::NoModifier);
             QCOMPARE(options->File1->currentIndex().data().toString(), current);
@@ -601,7 +612,7 @@ private slots:
     void folderListIndentsByDrawing()
     {
         options->show();
-        QVERIFY(options->Dir1->setPath(root.path()));
+        QVERIFY(showFolder(root.path()));
         const QStringList steps = root.path().split('/', Qt::SkipEmptyParts);
         QListWidget* dir = options->Dir1;
         QCOMPARE(dir->item(steps.size())->text(), steps.last()); // the bare name, no blanks
@@ -630,7 +641,7 @@ private slots:
     {
         QFETCH(bool, enter);
         options->show();
-        QVERIFY(options->Dir1->setPath(root.path()));
+        QVERIFY(showFolder(root.path()));
         QListWidgetItem* item = itemShown(options->Dir1, "zwanzig");
         QVERIFY(item);
         if (enter) {
@@ -660,7 +671,7 @@ private slots:
         QVERIFY(makeRaw(folder + "/strand.jpg", false, picture));
         QVERIFY(makeRaw(folder + "/tab\tname.jpg", false, picture));
         options->show();
-        QVERIFY(options->Dir1->setPath(dir.path()));
+        QVERIFY(showFolder(dir.path()));
         // Shown with a replacement character and a visible placeholder for the line feed, on one row.
         QListWidgetItem* item = itemShown(options->Dir1, QString::fromUtf8("Ferien\xEF\xBF\xBD?2019"));
         QVERIFY(item);
@@ -670,9 +681,12 @@ private slots:
         QCOMPARE(options->File1->shownPath(), dir.path() + QString::fromUtf8("/Ferien\xEF\xBF\xBD?2019"));
         QCOMPARE(options->File1->entry(0), QStringLiteral("strand.jpg"));
         QCOMPARE(options->File1->model()->index(1, 0).data().toString(), QStringLiteral("tab?name.jpg"));
-        QFile file;
-        QVERIFY(openForReading(file, joinPath(options->File1->path(), options->File1->entry(0))));
-        QCOMPARE(file.readAll(), picture);
+        const QString first = joinPath(options->File1->path(), options->File1->entry(0));
+        QCOMPARE(test::onWorker([first] {
+                     QFile file;
+                     return openForReading(file, first) ? file.readAll() : QByteArray();
+                 }),
+                 picture);
         // The preview reads it by its exact bytes.
         clickFile(0);
         QVERIFY(test::settlePictures());
@@ -680,9 +694,9 @@ private slots:
         QVERIFY(options->imgVorschau->hasPicture());
         // A folder below it opens too.
         QVERIFY(makeRaw(folder + "/tiefer", true));
-        QVERIFY(options->Dir1->setPath(options->File1->path()));
+        options->Dir1->openFolder(options->File1->path());
+        QTRY_VERIFY(itemShown(options->Dir1, "tiefer"));
         QListWidgetItem* below = itemShown(options->Dir1, "tiefer");
-        QVERIFY(below);
         doubleClick(options->Dir1, below);
         QTRY_COMPARE(encodePath(options->Dir1->path()), folder + "/tiefer");
         ::unlink((folder + "/strand.jpg").constData());
@@ -702,9 +716,9 @@ private slots:
         QFETCH(bool, lateBeforeCurrent);
         QSemaphore slowShare, currentShare;           // each share answers when released
         std::atomic<bool> slowAsked{false}, currentAsked{false};
-        QThreadPool pool;
+        options->show();
+        QVERIFY(showFolder(root.path()));
         FolderReader& reader = options->Dir1->reader();
-        reader.setPool(&pool);
         const QString slow = chosen("acht");
         reader.setRead([&, slow, lateBeforeCurrent](const QString& folder) {
             if (folder == slow) {
@@ -716,8 +730,6 @@ private slots:
             }
             return readFolder(folder, {"bmp", "jpg"});
         });
-        options->show();
-        QVERIFY(options->Dir1->setPath(root.path()));
         QSignalSpy changes(options->Dir1, &DirListBox::pathChanged);
         doubleClick(options->Dir1, itemShown(options->Dir1, "acht"));
         QTRY_VERIFY(slowAsked);
@@ -725,7 +737,7 @@ private slots:
         if (lateBeforeCurrent) {
             QTRY_VERIFY(currentAsked);
             slowShare.release();
-            QTRY_COMPARE(pool.activeThreadCount(), 1); // the late listing has been posted
+            QTRY_COMPARE(disk::pool()->activeThreadCount(), 1); // the late listing has been posted
             QCoreApplication::sendPostedEvents();      // and delivered
             QCOMPARE(options->Dir1->path(), root.path());
             currentShare.release();
@@ -733,38 +745,34 @@ private slots:
         } else {
             QTRY_COMPARE(options->Dir1->path(), chosen("drei"));
             slowShare.release();
-            pool.waitForDone();                   // the late listing has been posted
+            disk::pool()->waitForDone();                   // the late listing has been posted
             QCoreApplication::sendPostedEvents(); // and delivered
         }
-        pool.waitForDone();
+        disk::pool()->waitForDone();
         QCOMPARE(options->Dir1->path(), chosen("drei"));
         QCOMPARE(options->File1->path(), chosen("drei"));
         QCOMPARE(options->File1->listCount(), 3);
         QCOMPARE(changes.count(), 1); // the late folder was never shown
-        reader.setPool(nullptr);
     }
 
     void stuckFolderShowsUnreadable()
     {
         QSemaphore stuck;
-        QThreadPool pool;
+        options->show();
+        QVERIFY(showFolder(root.path()));
         FolderReader& reader = options->Dir1->reader();
-        reader.setPool(&pool);
         reader.setDeadline(std::chrono::milliseconds(50));
         reader.setRead([&stuck](const QString& folder) {
             stuck.acquire(); // never answers until the test ends
             return readFolder(folder, {"jpg"});
         });
-        options->show();
-        QVERIFY(options->Dir1->setPath(root.path()));
         doubleClick(options->Dir1, itemShown(options->Dir1, "zwanzig"));
         QTRY_VERIFY(itemShown(options->Dir1, "zwanzig (nicht lesbar)"));
         QCOMPARE(options->Dir1->path(), root.path());
         stuck.release();
-        pool.waitForDone();
+        disk::pool()->waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(options->Dir1->path(), root.path()); // the late listing is dropped
-        reader.setPool(nullptr);
     }
 
     // File1: only a click or a key that moves the selection runs the preview.
@@ -785,7 +793,7 @@ private slots:
         QVERIFY(test::writePicture(dir.filePath("b.jpg"), {30, 30}, "JPG"));
         options->show();
         QApplication::setActiveWindow(options.get());
-        QVERIFY(options->Dir1->setPath(dir.path()));
+        QVERIFY(showFolder(dir.path()));
         options->Dir1->setFocus();
         QTest::keyClick(options->Dir1, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), options->File1);
@@ -818,7 +826,7 @@ private slots:
         QTemporaryDir dir;
         for (const QString& name : sorted)
             QVERIFY(test::writePicture(dir.filePath(name), {20, 20}, name.endsWith("bmp") ? "BMP" : "JPG"));
-        QVERIFY(options->Dir1->setPath(dir.path()));
+        QVERIFY(showFolder(dir.path()));
         QStringList listed;
         for (int i = 0; i < options->File1->listCount(); ++i)
             listed << options->File1->entry(i);

@@ -4,11 +4,21 @@
 
 #include <QtTest>
 #include <array>
+#include <functional>
+#include <map>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "TestDoubles.h"
 #include "pictures/OrderedChecks.h"
+#include "pictures/PictureFileBytes.h"
 #include "pictures/PictureLoader.h"
+#include "scores/HighScoreFile.h"
+#include "scores/HighScorePath.h"
 #include "settings/Collection.h"
+#include "shell/MountTable.h"
 
 using namespace std::chrono_literals;
 using namespace tavik;
@@ -39,6 +49,26 @@ QString onDisk(const QString& name, const QString& folder = {})
     return path;
 }
 
+// Every call that touches the disk, each run where a window would run it.
+const std::map<QString, std::function<void()>>& diskCalls()
+{
+    static const QString file = onDisk(QStringLiteral("guarded.jpg"));
+    static const QString folder = QFileInfo(file).path();
+    static const std::map<QString, std::function<void()>> calls{
+        {"readFolder", [] { readFolder(folder, {"jpg"}); }},
+        {"fileLength", [] { fileLength(file); }},
+        {"fileAnswers", [] { fileAnswers(file); }},
+        {"openForReading", [] { QFile f; openForReading(f, file); }},
+        {"listVolumes", [] { listVolumes(); }},
+        {"readPictureBytes", [] { readPictureBytes(file, 75000); }},
+        {"MountTable::current", [] { MountTable::current(); }},
+        {"highScorePath", [] { highScorePath(folder); }},
+        {"leseListeFuer", [] { leseListeFuer(folder, listenPfad(folder)); }},
+        {"trageEin", [] { trageEin(folder, listenPfad(folder), "x", 1); }},
+    };
+    return calls;
+}
+
 Decoded picture()
 {
     QImage image(4, 4, QImage::Format_RGB32);
@@ -55,7 +85,7 @@ private slots:
     void cleanup()
     {
         // Every stuck read of a test has been released: none may still count.
-        QTRY_COMPARE(stuckJobs::count(), 0);
+        QTRY_COMPARE(disk::stuckCount(), 0);
     }
 
     void theWorkersOwnReadTakesOnlyRegularFiles_data()
@@ -82,7 +112,34 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (kind == "folder")
             QVERIFY(QDir().mkpath(path));
-        QCOMPARE(fileAnswers(path), answers);
+        QCOMPARE(test::onWorker([path] { return fileAnswers(path); }), answers);
+    }
+
+    // In the debug and sanitizer builds a disk call on the GUI thread stops the program, so a
+    // window that reads the disk fails every test that reaches it.
+    void everyDiskCallRefusesTheGuiThread_data()
+    {
+#ifndef TAVIK_THREAD_GUARD
+        QSKIP("the guard is built into the debug and sanitizer builds only");
+#endif
+        QTest::addColumn<QString>("call");
+        for (const auto& [name, call] : diskCalls())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void everyDiskCallRefusesTheGuiThread()
+    {
+        QFETCH(QString, call);
+        const std::function<void()> run = diskCalls().at(call);
+        test::onWorker(run); // allowed there
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(STDERR_FILENO); // the child's last words are expected
+            run();
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT, "the call ran on the GUI thread");
     }
 
     void anAnswerInTimeIsReady()
@@ -120,9 +177,9 @@ private slots:
         loader.request(onDisk(QStringLiteral("stuck.jpg")), {167, 167}, 1.0);
         QVERIFY(failed.wait(5000)); // the event loop kept running meanwhile
         QVERIFY(clock.elapsed() >= 100);
-        QCOMPARE(stuckJobs::count(), 1);
+        QCOMPARE(disk::stuckCount(), 1);
         drive.gates[0].release();
-        QTRY_COMPARE(stuckJobs::count(), 0); // the read ended at last
+        QTRY_COMPARE(disk::stuckCount(), 0); // the read ended at last
         QTest::qWait(20);
         QCOMPARE(ready.count(), 0);
         QCOMPARE(failed.count(), 1);
@@ -137,7 +194,7 @@ private slots:
         loader.request(onDisk(QStringLiteral("old.jpg")), {167, 167}, 1.0);
         loader.cancelAll();
         drive.gates[1].release();
-        QVERIFY(picturePool()->waitForDone(5000));
+        QVERIFY(disk::pool()->waitForDone(5000));
         QTest::qWait(20);
         QCOMPARE(ready.count(), 0);
         QCOMPARE(failed.count(), 0);
@@ -151,19 +208,19 @@ private slots:
     void aJobWaitingInTheQueueIsNotPastItsDeadline()
     {
         static Drive drive;
-        const int width = picturePool()->maxThreadCount();
+        const int width = disk::pool()->maxThreadCount();
         PictureLoader busy([](const QString&, QSize, qreal) { drive.gates[4].acquire(); return picture(); }, 10s);
         QSignalSpy busyReady(&busy, &PictureLoader::ready);
         for (int i = 0; i < width; ++i)
             busy.request(onDisk(QStringLiteral("busy%1.jpg").arg(i)), {167, 167}, 1.0);
-        QTRY_COMPARE(picturePool()->activeThreadCount(), width);
+        QTRY_COMPARE(disk::pool()->activeThreadCount(), width);
 
         PictureLoader queued([](const QString&, QSize, qreal) { return picture(); }, 100ms);
         QSignalSpy ready(&queued, &PictureLoader::ready);
         QSignalSpy failed(&queued, &PictureLoader::failed);
         queued.request(onDisk(QStringLiteral("queued.jpg")), {167, 167}, 1.0);
         QVERIFY(!failed.wait(200)); // two of its deadlines behind busy workers
-        QCOMPARE(stuckJobs::count(), 0);
+        QCOMPARE(disk::stuckCount(), 0);
         drive.gates[4].release(width);
         QVERIFY(ready.wait(5000));
         QCOMPARE(failed.count(), 0);
@@ -172,7 +229,7 @@ private slots:
         // The queue has a bound too: behind workers that stay busy the job fails in the end.
         for (int i = 0; i < width; ++i)
             busy.request(onDisk(QStringLiteral("busy%1.jpg").arg(i)), {167, 167}, 1.0);
-        QTRY_COMPARE(picturePool()->activeThreadCount(), width);
+        QTRY_COMPARE(disk::pool()->activeThreadCount(), width);
         queued.request(onDisk(QStringLiteral("queued.jpg")), {167, 167}, 1.0);
         QVERIFY(failed.wait(5000));
         QCOMPARE(ready.count(), 1);
@@ -183,7 +240,7 @@ private slots:
     void aStuckJobGetsAThreadMoreSoOtherWorkGoesOn()
     {
         static Drive drive;
-        const int width = picturePool()->maxThreadCount();
+        const int width = disk::pool()->maxThreadCount();
         PictureLoader busy([](const QString&, QSize, qreal) { drive.gates[5].acquire(); return picture(); }, 10s);
         QSignalSpy busyReady(&busy, &PictureLoader::ready);
         for (int i = 0; i + 1 < width; ++i)
@@ -192,8 +249,8 @@ private slots:
         QSignalSpy failed(&stuck, &PictureLoader::failed);
         stuck.request(onDisk(QStringLiteral("stuck.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
         QVERIFY(failed.wait(5000));
-        QCOMPARE(stuckJobs::count(), 1);
-        QCOMPARE(picturePool()->maxThreadCount(), width + 1);
+        QCOMPARE(disk::stuckCount(), 1);
+        QCOMPARE(disk::pool()->maxThreadCount(), width + 1);
 
         // Every healthy thread is still busy, and yet a new request is answered.
         PictureLoader other([](const QString&, QSize, qreal) { return picture(); }, 5s);
@@ -203,78 +260,116 @@ private slots:
         QCOMPARE(busyReady.count(), 0);
 
         drive.gates[6].release();
-        QTRY_COMPARE(picturePool()->maxThreadCount(), width); // back down once the read returned
+        QTRY_COMPARE(disk::pool()->maxThreadCount(), width); // back down once the read returned
         drive.gates[5].release(width - 1);
         QTRY_COMPARE(busyReady.count(), width - 1);
     }
 
-    void aFolderWithAStuckReadIsRefusedAtOnceWhileOthersWork()
+    // Stuck reads count for the device they stick on. The "share" folder is a mount of its own
+    // here; the candidates are links to it from a local folder, then local pictures.
+    void aStuckShareIsRefusedWhileTheLinksFolderWorks()
     {
         static Drive drive;
-        static std::atomic<int> checked{0};
-        const int width = picturePool()->maxThreadCount();
-        // More stuck files than threads, then good ones, in one folder; needed: 2.
+        static std::atomic<int> checkedLocal{0};
+        const QString share = QFileInfo(onDisk(QStringLiteral("s0.jpg"), QStringLiteral("share"))).path();
+        MountTable::replaceForTests("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:99 / " + QFile::encodeName(share)
+                                    + " rw - fuse stuckfs rw\n");
+        const QString local = QFileInfo(onDisk(QStringLiteral("zz.jpg"), QStringLiteral("local"))).path();
         QStringList names;
-        for (int i = 0; i < width + 1; ++i)
-            names << QFileInfo(onDisk(QStringLiteral("stuck%1.jpg").arg(i), QStringLiteral("dead"))).fileName();
+        for (int i = 0; i < 5; ++i) {
+            const QString target = onDisk(QStringLiteral("s%1.jpg").arg(i), QStringLiteral("share"));
+            const QString link = QStringLiteral("%1/a%2.jpg").arg(local).arg(i);
+            QFile::remove(link);
+            QVERIFY(QFile::link(target, link));
+            names << QFileInfo(link).fileName();
+        }
         for (int i = 0; i < 3; ++i)
-            names << QFileInfo(onDisk(QStringLiteral("good%1.jpg").arg(i), QStringLiteral("dead"))).fileName();
-        const QString dead = QFileInfo(onDisk(QStringLiteral("good0.jpg"), QStringLiteral("dead"))).path();
+            names << QFileInfo(onDisk(QStringLiteral("b%1.jpg").arg(i), QStringLiteral("local"))).fileName();
         OrderedChecks::Check check = [](const QString& path) {
-            if (path.contains(QLatin1String("stuck")))
+            if (QFileInfo(path).fileName().startsWith('a'))
                 drive.gates[7].acquire();
             else
-                ++checked;
+                ++checkedLocal;
             return true;
         };
         OrderedChecks walk(check, 100ms);
         QSignalSpy taken(&walk, &OrderedChecks::taken);
         QSignalSpy finished(&walk, &OrderedChecks::finished);
-        walk.start(dead, names, 2);
+        walk.start(local, NameList(names), int(names.size()), 2);
         QVERIFY(finished.wait(5000));
-        QCOMPARE(taken.count(), 0);
-        QCOMPARE(checked.load(), 0); // the rest of the folder was not read
-        QVERIFY(stuckJobs::count() <= width);
+        QCOMPARE(taken.count(), 2); // the local pictures, though their links' folder has stuck reads
+        QCOMPARE(taken[0][0].toString(), local + QStringLiteral("/b0.jpg"));
+        QVERIFY(disk::stuckCount() >= kStuckPerDevice);
 
-        // A preview there fails at once, long before its own deadline, without a read.
+        // On the share, a preview fails at once, long before its deadline, without a read; a
+        // stuck file is not opened again either, whatever its name.
         std::atomic<int> decoded{0};
         PictureLoader patient([&](const QString&, QSize, qreal) { ++decoded; return picture(); }, 60s);
         QSignalSpy refused(&patient, &PictureLoader::failed);
         QSignalSpy ready(&patient, &PictureLoader::ready);
-        patient.request(onDisk(QStringLiteral("good1.jpg"), QStringLiteral("dead")), {167, 167}, 1.0);
+        patient.request(onDisk(QStringLiteral("s9.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
         QVERIFY(refused.wait(5000));
         QCOMPARE(decoded.load(), 0);
-
-        // Another folder works, its walk and its preview, while every first thread hangs.
-        QStringList fine;
-        for (int i = 0; i < 3; ++i)
-            fine << QFileInfo(onDisk(QStringLiteral("good%1.jpg").arg(i), QStringLiteral("fine"))).fileName();
-        walk.start(QFileInfo(onDisk(QStringLiteral("good0.jpg"), QStringLiteral("fine"))).path(), fine, 2);
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(taken.count(), 2);
-        patient.request(onDisk(QStringLiteral("good2.jpg"), QStringLiteral("fine")), {167, 167}, 1.0);
+        patient.request(local + QStringLiteral("/b1.jpg"), {167, 167}, 1.0);
         QVERIFY(ready.wait(5000));
 
-        // Once the share answers again, so does the folder.
-        drive.gates[7].release(width + 1);
-        QTRY_COMPARE(stuckJobs::count(), 0);
-        patient.request(onDisk(QStringLiteral("good1.jpg"), QStringLiteral("dead")), {167, 167}, 1.0);
+        // Once the share answers again, so does the file.
+        drive.gates[7].release(5);
+        QTRY_COMPARE(disk::stuckCount(), 0);
+        patient.request(onDisk(QStringLiteral("s9.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
         QVERIFY(ready.wait(5000));
         QCOMPARE(refused.count(), 1);
+        MountTable::replaceForTests({});
+    }
+
+    void aFileWithAStuckReadIsNotOpenedAgain()
+    {
+        static Drive drive;
+        PictureLoader loader([](const QString& path, QSize, qreal) {
+            if (path.endsWith(QLatin1String("hangs.jpg")))
+                drive.gates[8].acquire();
+            return picture();
+        }, 50ms);
+        QSignalSpy failed(&loader, &PictureLoader::failed);
+        QSignalSpy ready(&loader, &PictureLoader::ready);
+        const QString hangs = onDisk(QStringLiteral("hangs.jpg"));
+        const QString link = QFileInfo(hangs).path() + QStringLiteral("/another-name.jpg");
+        QFile::remove(link);
+        QVERIFY(QFile::link(hangs, link));
+        loader.request(hangs, {167, 167}, 1.0);
+        QVERIFY(failed.wait(5000));
+        QCOMPARE(disk::stuckCount(), 1);
+        loader.request(hangs, {167, 167}, 1.0); // refused without a job
+        loader.request(link, {167, 167}, 1.0);  // the same file by another name: refused by a worker
+        loader.request(onDisk(QStringLiteral("beside.jpg")), {167, 167}, 1.0); // the same disk: read
+        QTRY_COMPARE(failed.count() + ready.count(), 4);
+        QCOMPARE(ready.count(), 1);
+        QCOMPARE(disk::stuckCount(), 1);
+        drive.gates[8].release();
+        QTRY_COMPARE(disk::stuckCount(), 0);
+        loader.request(link, {167, 167}, 1.0);
+        QVERIFY(ready.wait(5000));
     }
 
     void stuckReadsDoNotPileUpAcrossFolders()
     {
         static Drive drive;
-        const int healthy = picturePool()->maxThreadCount();
+        const int healthy = disk::pool()->maxThreadCount();
+        // Each share a device of its own, so none is refused before the cap is reached.
+        QByteArray mounts = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+        for (int i = 0; i < kStuckCap; ++i)
+            mounts += QByteArray::number(i + 2) + " 1 0:" + QByteArray::number(100 + i) + " / "
+                      + QFile::encodeName(QFileInfo(onDisk(QStringLiteral("stuck.jpg"), QStringLiteral("share%1").arg(i))).path())
+                      + " rw - fuse share rw\n";
+        MountTable::replaceForTests(mounts);
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[2].acquire(); return picture(); }, 50ms);
         QSignalSpy failed(&loader, &PictureLoader::failed);
-        for (int i = 0; i < stuckJobs::cap(); ++i)
+        for (int i = 0; i < kStuckCap; ++i)
             loader.request(onDisk(QStringLiteral("stuck.jpg"), QStringLiteral("share%1").arg(i)), {167, 167}, 1.0);
-        QTRY_COMPARE(failed.count(), stuckJobs::cap());
-        QCOMPARE(stuckJobs::count(), stuckJobs::cap());
-        QCOMPARE(picturePool()->maxThreadCount(), healthy + stuckJobs::cap());
-        const int running = picturePool()->activeThreadCount();
+        QTRY_COMPARE(failed.count(), kStuckCap);
+        QCOMPARE(disk::stuckCount(), kStuckCap);
+        QCOMPARE(disk::pool()->maxThreadCount(), healthy + kStuckCap);
+        const int running = disk::pool()->activeThreadCount();
 
         // At the cap a request in any folder fails at once, long before its own deadline, and
         // starts no job.
@@ -282,14 +377,15 @@ private slots:
         QSignalSpy refused(&patient, &PictureLoader::failed);
         patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
         QVERIFY(refused.wait(5000));
-        QCOMPARE(picturePool()->activeThreadCount(), running);
+        QCOMPARE(disk::pool()->activeThreadCount(), running);
 
-        drive.gates[2].release(stuckJobs::cap());
-        QTRY_COMPARE(stuckJobs::count(), 0);
-        QTRY_COMPARE(picturePool()->maxThreadCount(), healthy);
+        drive.gates[2].release(kStuckCap);
+        QTRY_COMPARE(disk::stuckCount(), 0);
+        QTRY_COMPARE(disk::pool()->maxThreadCount(), healthy);
         QSignalSpy ready(&patient, &PictureLoader::ready);
         patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
         QVERIFY(ready.wait(5000)); // room again
+        MountTable::replaceForTests({});
     }
 
     void aLoaderGoneBeforeItsAnswerIsNotCalled()
@@ -300,7 +396,7 @@ private slots:
         loader->request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 1.0);
         loader.reset(); // no wait for the read here
         drive.gates[3].release();
-        QVERIFY(picturePool()->waitForDone(5000));
+        QVERIFY(disk::pool()->waitForDone(5000));
         QTest::qWait(20); // nothing may touch the loader now
     }
 
@@ -345,7 +441,7 @@ private slots:
             stuck ? 500ms : 10s);
         QSignalSpy taken(&checks, &OrderedChecks::taken);
         QSignalSpy finished(&checks, &OrderedChecks::finished);
-        checks.start(folder, names, needed);
+        checks.start(folder, NameList(names), int(names.size()), needed);
         for (int i : finishOrder) {
             drive.gates[static_cast<size_t>(i)].release();
             QTest::qWait(5); // lets the walk see each answer as it comes
@@ -370,7 +466,7 @@ private slots:
             got << call[0].toString();
         QCOMPARE(got, expected);
         drive.releaseAll(); // the stuck ones end now
-        QVERIFY(picturePool()->waitForDone(5000));
+        QVERIFY(disk::pool()->waitForDone(5000));
     }
 };
 

@@ -22,6 +22,13 @@ using namespace tavik;
 
 namespace {
 
+// The game end's insertion into the list it writes for `folder`.
+Eintragung eintragen(const QString& folder, const QString& name, int punkte)
+{
+    return trageEin(folder, highScorePath(folder), name, punkte);
+}
+
+
 // Ten entries "Name1".."Name10" with the given scores, as the file holds them.
 QByteArray listBytes(const QList<int>& scores)
 {
@@ -260,7 +267,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
-        const Eintragung e = trageEin(dir.path(), "Neu", 1475);
+        const Eintragung e = eintragen(dir.path(), "Neu", 1475);
         QVERIFY(!e.fehler);
         QCOMPARE(e.platz, 1);
         const QByteArray bytes = readAll(listenPfad(dir.path()));
@@ -269,14 +276,14 @@ private slots:
         QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
 
         // The next rewrite drops the eleventh entry again.
-        QCOMPARE(trageEin(dir.path(), "Tief", -5).platz, 0);
+        QCOMPARE(eintragen(dir.path(), "Tief", -5).platz, 0);
         QCOMPARE(readAll(listenPfad(dir.path())).count("\r\n"), 20);
     }
 
     void missingFileGetsTenEntries()
     {
         QTemporaryDir dir;
-        const Eintragung e = trageEin(dir.path(), "Erste", 10);
+        const Eintragung e = eintragen(dir.path(), "Erste", 10);
         QVERIFY(!e.fehler);
         QCOMPARE(e.platz, 1);
         const Liste liste = leseListeDatei(listenPfad(dir.path()));
@@ -290,7 +297,7 @@ private slots:
         QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
         QVERIFY(writeBytesTo(temporaerPfad(dir.path()), "Stale\r\n 99999 \r\n"));
         QCOMPARE(leseListeDatei(listenPfad(dir.path()))[0].name, QStringLiteral("Name1"));
-        QCOMPARE(trageEin(dir.path(), "Neu", 1).platz, 0);
+        QCOMPARE(eintragen(dir.path(), "Neu", 1).platz, 0);
         QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
     }
 
@@ -298,7 +305,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("HSTavik"));
-        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
         QVERIFY(e.fehler);
         QCOMPARE(e.platz, 0);
         QCOMPARE(e.fehler->path, listenPfad(dir.path()));
@@ -318,7 +325,7 @@ private slots:
         rlimit tight = old;
         tight.rlim_cur = 40;
         setrlimit(RLIMIT_FSIZE, &tight);
-        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(e.fehler);
         QCOMPARE(e.fehler->path, temporaerPfad(dir.path()));
@@ -397,9 +404,9 @@ private slots:
         qputenv("XDG_DATA_HOME", data.toLocal8Bit());
 
         const QByteArray answer = asPlayer(mask, [&] {
-            const QString before = leseListeFuer(folder)[0].name;
-            const Eintragung e = trageEin(folder, "Neu", 5000);
-            const QString after = leseListeFuer(folder)[0].name;
+            const QString before = leseListeFuer(folder, highScorePath(folder)).liste[0].name;
+            const Eintragung e = eintragen(folder, "Neu", 5000);
+            const QString after = leseListeFuer(folder, highScorePath(folder)).liste[0].name;
             return QStringList{QString::number(e.platz), e.fehler ? e.fehler->path : QString(),
                                e.fehler ? reasonText(*e.fehler) : QString(), before, after}
                 .join('\n')
@@ -476,7 +483,7 @@ private slots:
 
         const auto play = [&](uid_t uid, bool inGroup, const char* name, int punkte) {
             return asPlayer(022, [&] {
-                const Eintragung e = trageEin(folder, name, punkte);
+                const Eintragung e = eintragen(folder, name, punkte);
                 return QByteArray::number(e.platz) + (e.fehler ? " " + reasonText(*e.fehler).toUtf8() : "");
             }, uid, inGroup ? std::vector<gid_t>{kSpieler} : std::vector<gid_t>{});
         };
@@ -514,7 +521,7 @@ private slots:
         QVERIFY2(readMs < 50, qPrintable(QString::number(readMs)));
 
         timer.restart();
-        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
         qInfo("rewriting it: %lld ms", timer.elapsed());
         QVERIFY(!e.fehler);
         QCOMPARE(e.platz, 1);
@@ -528,7 +535,7 @@ private slots:
         const QString list = listenPfad(dir.path());
         QVERIFY(::mkfifo(QFile::encodeName(list).constData(), 0644) == 0);
         QCOMPARE(leseListeDatei(list)[0].vorhanden, false);
-        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
         QVERIFY(e.fehler);
         QCOMPARE(e.fehler->step, FileError::Step::Read);
         QCOMPARE(reasonText(*e.fehler), QStringLiteral("Es ist keine gewöhnliche Datei."));
@@ -542,7 +549,7 @@ private slots:
         QVERIFY(writeBytesTo(watchedList, listBytes(kScores)));
         countedSyncs = 0;
         const SyncCall real = setSyncCall(countingSync);
-        const Eintragung e = trageEin(dir.path(), "Neu", 5000);
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
         setSyncCall(real);
         QVERIFY(!e.fehler);
         QCOMPARE(countedSyncs, 2);
@@ -564,7 +571,7 @@ private slots:
         QCOMPARE(e.fehler->step, FileError::Step::Lock);
         QCOMPARE(reasonText(*e.fehler), QStringLiteral("Ein anderes Spiel schreibt die Liste gerade."));
         QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
-        QCOMPARE(trageEin(dir.path(), "Neu", 5000).platz, 1);
+        QCOMPARE(eintragen(dir.path(), "Neu", 5000).platz, 1);
     }
 
     void whereTheListLives_data()

@@ -1,7 +1,8 @@
 /* A file system whose reads never answer, like a stalled network share: it lists one
- * picture, "stuck.jpg", answers every question about it, and leaves every read waiting
- * until the reader is interrupted (a reader being killed), as a share mounted to allow
- * that does. Without that, no program could end while its read is sent and unanswered.
+ * picture, "stuck.jpg", holds a file of every other name a link points at (more pictures, a
+ * high-score list), answers every question about them, and leaves every read waiting until
+ * the reader is interrupted (a reader being killed), as a share mounted to allow that does.
+ * Without that, no program could end while its read is sent and unanswered.
  *   stuckfs <mount point>        (stays in the foreground; end it with a signal) */
 #define FUSE_USE_VERSION 31
 #include <cerrno>
@@ -22,7 +23,7 @@ static int stuck_getattr(const char* path, struct stat* st, struct fuse_file_inf
         st->st_nlink = 2;
         return 0;
     }
-    if (std::strcmp(path, kName) == 0) {
+    if (std::strchr(path + 1, '/') == nullptr) {
         st->st_mode = S_IFREG | 0444;
         st->st_nlink = 1;
         st->st_size = 4096;
@@ -48,7 +49,7 @@ static int stuck_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_
 static int stuck_open(const char* path, struct fuse_file_info* fi)
 {
     fi->direct_io = 1; /* every read reaches the file system, none is served from a cache */
-    return std::strcmp(path, kName) == 0 ? 0 : -ENOENT;
+    return std::strchr(path + 1, '/') == nullptr ? 0 : -ENOENT;
 }
 
 static int stuck_read(const char*, char*, size_t, off_t, struct fuse_file_info*)

@@ -1,0 +1,189 @@
+#pragma once
+// The one way the program touches the disk: reading and decoding pictures, listing folders
+// and volumes, reading and rewriting the high-score list. Each job runs on a worker of one
+// pool and is answered on the GUI thread exactly once, never by a wait there.
+//
+// A read can hang in the kernel for good (a share that stopped answering), so:
+// - each job has a deadline, counted from when a worker begins it (waiting behind other work
+//   is not a stuck read), and kept by a timer on the GUI side, since a worker cannot time out
+//   its own blocked read;
+// - a job past its deadline counts as stuck until it returns, and the pool gets a thread more
+//   for it, so stuck reads never take the threads the healthy work needs;
+// - stuck jobs are counted by where they actually stick: the device of the path's resolved
+//   target (a link into a dead share counts for the share, not for the folder of the link).
+//   From a device's third stuck job on, jobs there are refused without a read, and a file
+//   whose read is stuck is not opened again until that read returns;
+// - at most kStuckCap jobs are stuck in all: at the cap every new job is refused at once;
+// - the pool is never destroyed and never waited for, so the program ends however many
+//   reads hang.
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace tavik {
+
+// How long one job may take once a worker has begun it.
+constexpr std::chrono::milliseconds kDiskDeadline{2000};
+// A job that waited this many deadlines without being begun (the pool busy the whole time)
+// is given up too: no request waits for ever.
+constexpr int kQueuedDeadlines = 5;
+// Stuck jobs in all, beyond which every new job is refused at once.
+constexpr int kStuckCap = 16;
+// A device is refused from this many stuck jobs on: one stuck file must not take every other
+// file on its disk with it, while a dead share stops costing threads after a few.
+constexpr int kStuckPerDevice = 3;
+
+// The shared state of one job between the GUI thread, which owns its deadline, and the
+// worker that runs it.
+class DiskJob {
+public:
+    explicit DiskJob(QString path)
+        : path_(std::move(path))
+    {
+    }
+
+    // Worker, before the work: resolves the path step by step, noting where a hang would
+    // stick, and checks the stuck book. False when the job is no longer wanted or is refused;
+    // the worker then does nothing.
+    bool begin();
+    // Worker, after the work or instead of it.
+    void end();
+    // Worker: the job is making progress without the disk (it waits for a lock): its
+    // deadline starts again.
+    void keepAlive();
+    // Worker: the point after which the job changes something on disk. False when the job
+    // was given up meanwhile: it must then change nothing. After it the job is no longer
+    // given up at its deadline, so an answer never hides a change that was made.
+    bool commit();
+
+    // GUI: the deadline passed while a worker ran the job. True when it had not ended (nor
+    // committed); it now counts as stuck until it ends.
+    bool expire();
+    // Either side: the result will not be used; a job not yet begun never runs. True when it
+    // had not begun (so it can never count as stuck).
+    bool cancel();
+    bool dropped() const { return phase_.load() == Dropped; }
+    // When the worker began it or last kept it alive (steady clock), or 0 while it is queued.
+    std::int64_t beganAtMs() const { return beganAt_.load(); }
+
+    static std::int64_t nowMs();
+
+private:
+    enum Phase { Queued, Running, Committed, Ended, Expired, Dropped };
+    void noteSticking(std::uint64_t device, const QString& file);
+
+    const QString path_;
+    std::atomic<int> phase_{Queued};
+    std::atomic<std::int64_t> beganAt_{0};
+    std::mutex placeMutex_;
+    std::uint64_t device_ = 0; // where the job would stick now, guarded by placeMutex_
+    QString file_;             // the path resolved so far, guarded by placeMutex_
+};
+
+namespace disk {
+
+QThreadPool* pool();
+int stuckCount();
+// True when a job for `path` would be refused at once, decided without the disk: the cap is
+// reached, or a read of that very path is stuck.
+bool refusedAtOnce(const QString& path);
+// From inside a job (no-ops elsewhere): see DiskJob::keepAlive and DiskJob::commit.
+void keepAlive();
+bool commit();
+
+// Runs the job's own work with the job as the worker's current one.
+template <class R, class Work>
+R runAsCurrent(DiskJob& job, Work& work);
+DiskJob*& current();
+
+} // namespace disk
+
+// Runs `work` (which touches `path`) on the pool and calls `answer` on `context`'s thread
+// exactly once: with the result, or with nothing when the job ran past its deadline, waited
+// too long in the queue, or was refused (its device or file stuck, or the cap reached). A
+// result that comes after the deadline is dropped. Nothing is called once `context` is gone.
+// The returned job lets the caller cancel a job not yet begun.
+template <class R, class Work, class Answer>
+std::shared_ptr<DiskJob> runOnDisk(QObject* context, const QString& path, Work work, Answer answer,
+                                   std::chrono::milliseconds deadline = kDiskDeadline)
+{
+    auto job = std::make_shared<DiskJob>(path);
+    if (disk::refusedAtOnce(path)) {
+        job->cancel();
+        QTimer::singleShot(0, context, [answer] { answer(std::optional<R>{}); });
+        return job;
+    }
+    auto* watcher = new QFutureWatcher<R>(context);
+    auto* timer = new QTimer(watcher);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    const std::int64_t requestedAt = DiskJob::nowMs();
+    auto answered = std::make_shared<bool>(false); // GUI thread only
+    // While queued the timer looks in a few times per deadline; once begun it waits out the rest.
+    const std::chrono::milliseconds look = std::max(deadline / 4, std::chrono::milliseconds(1));
+    auto giveUp = [answer, answered] {
+        *answered = true;
+        answer(std::optional<R>{});
+    };
+    QObject::connect(timer, &QTimer::timeout, context, [job, timer, giveUp, deadline, look, requestedAt] {
+        const std::int64_t now = DiskJob::nowMs();
+        if (job->beganAtMs() == 0) {
+            const bool tooLong = now - requestedAt >= kQueuedDeadlines * deadline.count();
+            // At the cap the queue may never move again.
+            if ((tooLong || disk::stuckCount() >= kStuckCap) && job->cancel())
+                return giveUp();
+            if (job->beganAtMs() == 0)
+                return timer->start(look);
+        }
+        // Whole milliseconds on both ends: one more, so that it never ends a job early.
+        const std::int64_t left = job->beganAtMs() + deadline.count() + 1 - now;
+        if (left > 0)
+            return timer->start(std::chrono::milliseconds(left));
+        // A job that ended just now answers with its result; one that committed is awaited.
+        if (job->expire())
+            return giveUp();
+        timer->start(deadline);
+    });
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [job, watcher, timer, answer, answered] {
+        watcher->deleteLater();
+        if (*answered)
+            return; // answered at the deadline; this late result is dropped
+        timer->stop();
+        *answered = true;
+        // Refused by the worker: its device or file went bad or the cap was reached.
+        answer(job->dropped() ? std::optional<R>{} : std::optional<R>(watcher->result()));
+    });
+    watcher->setFuture(QtConcurrent::run(disk::pool(), [job, work = std::move(work)]() mutable -> R {
+        struct Ending {
+            DiskJob& j;
+            ~Ending() { j.end(); }
+        } ending{*job};
+        if (!job->begin())
+            return R{};
+        return disk::runAsCurrent<R>(*job, work);
+    }));
+    timer->start(look);
+    return job;
+}
+
+template <class R, class Work>
+R disk::runAsCurrent(DiskJob& job, Work& work)
+{
+    struct Scope {
+        DiskJob* before;
+        ~Scope() { disk::current() = before; }
+    } scope{std::exchange(disk::current(), &job)};
+    return work();
+}
+
+} // namespace tavik
