@@ -98,6 +98,7 @@ MountTable* replaced = nullptr; // guarded by cacheMutex
 
 MountTable MountTable::current()
 {
+    TAVIK_DISK_CALL();
     static MountTable cached;
     static std::chrono::steady_clock::time_point readAt;
     const std::lock_guard lock(cacheMutex);

@@ -111,18 +111,30 @@ if [ "$GWIDTH" -lt 600 ]; then
     exit 1
 fi
 
-# The trophy, the list a link into the share: the quit question opens at once meanwhile, and
-# after the deadline a message names the list instead of showing empty rows.
+# The trophy, the list a link into the share: the quit question opens at once meanwhile (a
+# narrow box, answered No), and after the deadline a message naming the list (a wide box)
+# comes instead of empty rows. Under load the two may come in either order.
 t0=$(date +%s%N)
 xdotool mousemove $((GX + 36)) $((GY + 484)) click 1
 xdotool mousemove $((GX + 132)) $((GY + 484)) click 1
-box=$(wait_message_box "$game") || { echo "FAIL: the window froze after the trophy" >&2; exit 1; }
-echo "quit question $(( ($(date +%s%N) - t0) / 1000000 )) ms after the trophy"
-answer_no "$box" "$game"
-box=$(wait_message_box "$game") || { echo "FAIL: no message about the list that does not answer" >&2; exit 1; }
-echo "message about the list $(( ($(date +%s%N) - t0) / 1000000 )) ms after the trophy"
-import -window root "$out/stuck-share-list.png"
-press_enter_in "$box"
+listed=
+for _ in 1 2; do
+    box=$(wait_message_box "$game") || break
+    eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/M/')"
+    ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+    if [ "$MWIDTH" -lt 400 ]; then
+        echo "quit question $ms ms after the trophy"
+        answer_no "$box" "$game"
+    else
+        echo "message about the list $ms ms after the trophy"
+        [ "$ms" -ge 1500 ] || { echo "FAIL: the list was refused before its deadline" >&2; exit 1; }
+        import -window root "$out/stuck-share-list.png"
+        press_enter_in "$box"
+        listed=yes
+        break
+    fi
+done
+[ -n "$listed" ] || { echo "FAIL: no message about the list that does not answer" >&2; exit 1; }
 for _ in $(seq 100); do xdotool search --onlyvisible --name '^Tavik V1.1$' | grep -qv "^$game$" || break; sleep 0.02; done
 xdotool mousemove $((GX + 132)) $((GY + 484)) click 1   # the game screen's exit button
 box=$(wait_message_box "$game") || { echo "FAIL: no quit question on the game screen" >&2; exit 1; }
