@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` as a packager runs it: a staged install (DESTDIR, prefix /usr) puts
 # exactly the expected files under the stage and nothing anywhere else (HOME stays empty),
-# the desktop entry and the AppStream metainfo pass their validators, a reinstall keeps a
-# player's high-score list, and the portable layout still gives a self-contained folder.
+# the desktop entry and the AppStream metainfo pass their validators, the licence is named
+# in the metainfo, the copyright file and COPYING, a reinstall keeps a player's high-score
+# list, and the portable layout still gives a self-contained folder.
 #   install_layout.sh <build-folder> <program-folder below the prefix> <appstream id>
 set -euo pipefail
 build=$1
@@ -55,6 +57,27 @@ appstreamcli validate --no-net "$work/stage/usr/share/metainfo/$appid.metainfo.x
 grep -q '<launchable type="desktop-id">tavik.desktop</launchable>' \
     "$work/stage/usr/share/metainfo/$appid.metainfo.xml" || fail "launchable desktop entry"
 grep -q '<release version="1.1"' "$work/stage/usr/share/metainfo/$appid.metainfo.xml" || fail "release 1.1"
+
+# The licence: GPL-3.0-or-later for the game, CC0-1.0 for the metainfo itself, in the
+# copyright file for every file (artwork and standard pictures included), and COPYING in full.
+metainfo="$work/stage/usr/share/metainfo/$appid.metainfo.xml"
+grep -qx '  <project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo project_license"
+grep -qx '  <metadata_license>CC0-1.0</metadata_license>' "$metainfo" || fail "metainfo metadata_license"
+copyright="$work/stage/usr/share/doc/tavik/copyright"
+head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    || fail "copyright file not machine-readable"
+# Each Files stanza with its licence, in order; every licence named has its own paragraph.
+stanzas=$(awk '/^Files:/ { files = $0 } /^License:/ && files { print files " => " $2; files = "" }' "$copyright")
+[ "$stanzas" = "Files: * => GPL-3+
+Files: resources/pictures/* resources/artwork/* resources/icons/* => GPL-3+
+Files: resources/metainfo.xml.in => CC0-1.0" ] || fail "copyright stanzas: $stanzas"
+for licence in GPL-3+ CC0-1.0; do
+    awk -v l="$licence" '/^Files:/ { files = 1 } /^$/ { files = 0 } !files && $0 == "License: " l { found = 1 } END { exit !found }' \
+        "$copyright" || fail "no licence paragraph for $licence"
+done
+grep -q '/usr/share/common-licenses/GPL-3"' "$copyright" || fail "copyright does not point at common-licenses/GPL-3"
+! grep -qi 'all rights reserved' "$copyright" || fail "copyright still reserves all rights"
+cmp -s "$source_dir/COPYING" /usr/share/common-licenses/GPL-3 || fail "COPYING is not the GPL version 3"
 
 # A reinstall over a player's list keeps it.
 printf 'Mine\r\n 9999 \r\n' > "$work/stage/usr/$programdir/HSTavik"
