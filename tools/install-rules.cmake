@@ -17,7 +17,8 @@ set(TAVIK_INSTALL_PROGRAMDIR "lib/tavik" CACHE STRING
     "Program folder below the prefix (executable, standard pictures, first high-score list)")
 set(TAVIK_HOMEPAGE "https://tavik.example.org" CACHE STRING
     "Public address of the project; the AppStream screenshots are taken from <address>/docs/screenshots")
-set(TAVIK_APPSTREAM_ID org.example.tavik.Tavik)   # reverse address; follows TAVIK_HOMEPAGE
+set(TAVIK_APPSTREAM_ID org.example.tavik.Tavik CACHE STRING
+    "AppStream id: the reverse of the address in TAVIK_HOMEPAGE and the name, as in org.example.tavik.Tavik")
 set(TAVIK_INSTALL_COMMANDDIR "" CACHE STRING
     "Folder below the prefix for the tavik command; empty: games under the prefixes /usr and /usr/local, bin under any other")
 
