@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the game and the tests need.
 # Does nothing when all of them are there; uses sudo when not run as root.
 #   install-deps.sh [more packages...]   (make bench and make fuzz name what they add)
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev libxcb1-dev xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core
-          fonts-liberation2 desktop-file-utils appstream dpkg-dev lintian weston xwayland qt6-wayland
+          fonts-liberation2 desktop-file-utils appstream dpkg-dev lintian man-db mandoc weston xwayland qt6-wayland
           fuse3 libfuse3-dev pkg-config "$@")
 
 missing=()
