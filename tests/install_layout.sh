@@ -99,7 +99,7 @@ for page in man6 de/man6; do
     grep -q '^TAVIK(6) ' "$work/tavik.txt" || fail "$page: no TAVIK(6) header"
     grep -q '^       /usr/games/tavik$' "$work/tavik.txt" || fail "$page: the command's path"
     grep -q "^       /usr/$programdir/\$" "$work/tavik.txt" || fail "$page: the program folder"
-    grep -q 'QT_LOGGING_RULES="tavik.pictures.info=true"' "$work/tavik.txt" || fail "$page: the picture log rule"
+    grep -q 'QT_LOGGING_RULES="tavik.*.info=true"' "$work/tavik.txt" || fail "$page: the picture log rule"
     ! grep -q '@' "$work/tavik.6" || fail "$page: a placeholder was left"
 done
 for heading in NAME SYNOPSIS DESCRIPTION 'HOW TO PLAY' KEYS 'HIGH SCORES' ENVIRONMENT FILES LICENSE; do
