@@ -57,20 +57,36 @@ bool waitsInEventLoop(pid_t pid, pid_t tid)
            && isEventLoopWait(QString::fromLatin1(wchan.readAll()).trimmed());
 }
 
+// The thread's time on a core and its time waiting in the run queue for one (schedstat), in ns.
+struct Scheduled {
+    qint64 onCore = 0;
+    qint64 queued = 0;
+};
+
+Scheduled scheduledOf(const QByteArray& schedstat)
+{
+    const QList<QByteArray> fields = schedstat.split(' ');
+    return fields.size() < 2 ? Scheduled{} : Scheduled{fields[0].toLongLong(), fields[1].toLongLong()};
+}
+
 struct StallSampler::Target {
     int statFd = -1;
     int wchanFd = -1;
+    int schedFd = -1;
     Stalls result;
     qint64 started = 0;
     qint64 stretchStart = -1; // -1 while the thread waits in its poll
+    Scheduled atLastWait;     // as of the last sample in the poll
     QMap<QString, int> seen;  // what the current stretch showed, sample by sample
 
     void sample(qint64 now)
     {
         const char state = stateOf(readAgain(statFd));
         const QString wchan = QString::fromLatin1(readAgain(wchanFd)).trimmed();
+        const Scheduled scheduled = scheduledOf(readAgain(schedFd));
         if (state == 'S' && isEventLoopWait(wchan)) {
-            endStretch(now);
+            endStretch(now, scheduled);
+            atLastWait = scheduled;
             return;
         }
         if (stretchStart < 0)
@@ -78,7 +94,7 @@ struct StallSampler::Target {
         ++seen[state == 'R' ? QStringLiteral("R") : QString(QLatin1Char(state)) + QLatin1Char(' ') + wchan];
     }
 
-    void endStretch(qint64 now)
+    void endStretch(qint64 now, Scheduled scheduled)
     {
         if (stretchStart < 0)
             return;
@@ -88,6 +104,8 @@ struct StallSampler::Target {
         if (ms > result.longestMs) {
             result.longestMs = ms;
             result.longestAtMs = static_cast<double>(stretchStart - started) / 1e6;
+            result.longestOnCoreMs = static_cast<double>(scheduled.onCore - atLastWait.onCore) / 1e6;
+            result.longestQueuedMs = static_cast<double>(scheduled.queued - atLastWait.queued) / 1e6;
             QList<std::pair<int, QString>> ranked;
             for (auto it = seen.cbegin(); it != seen.cend(); ++it)
                 ranked.append({it.value(), it.key()});
@@ -111,6 +129,7 @@ StallSampler::~StallSampler()
     for (const auto& t : targets_) {
         ::close(t->statFd);
         ::close(t->wchanFd);
+        ::close(t->schedFd);
     }
 }
 
@@ -120,6 +139,7 @@ void StallSampler::watch(pid_t pid, pid_t tid)
     const QByteArray base = QStringLiteral("/proc/%1/task/%2/").arg(pid).arg(tid).toLatin1();
     t->statFd = ::open((base + "stat").constData(), O_RDONLY | O_CLOEXEC);
     t->wchanFd = ::open((base + "wchan").constData(), O_RDONLY | O_CLOEXEC);
+    t->schedFd = ::open((base + "schedstat").constData(), O_RDONLY | O_CLOEXEC);
     targets_.push_back(std::move(t));
 }
 
@@ -130,6 +150,7 @@ void StallSampler::start()
         t->result = {};
         t->started = nowNs();
         t->stretchStart = -1;
+        t->atLastWait = scheduledOf(readAgain(t->schedFd));
         t->seen.clear();
     }
     thread_ = std::thread([this] { run(); });
@@ -141,7 +162,7 @@ std::vector<Stalls> StallSampler::stop()
     thread_.join();
     std::vector<Stalls> results;
     for (const auto& t : targets_) {
-        t->endStretch(nowNs());
+        t->endStretch(nowNs(), scheduledOf(readAgain(t->schedFd)));
         results.push_back(t->result);
     }
     return results;

@@ -17,10 +17,12 @@ constexpr double kFrameMs = 16.0;
 
 struct Stalls {
     double longestMs = 0;
-    double longestAtMs = 0;  // when it began, from the start of sampling
-    int overFrame = 0;       // stretches longer than one frame
-    double longestGapMs = 0; // the sampler's own worst lateness: a stall shorter than it can hide
-    QString longestWas;      // what the thread showed during its longest stretch, most seen first
+    double longestAtMs = 0;     // when it began, from the start of sampling
+    double longestOnCoreMs = 0; // of it, on a core: the thread's own work
+    double longestQueuedMs = 0; // of it, runnable but waiting for a core: other work on the machine
+    int overFrame = 0;          // stretches longer than one frame
+    double longestGapMs = 0;    // the sampler's own worst lateness: a stall shorter than it can hide
+    QString longestWas;         // what the thread showed during its longest stretch, most seen first
 };
 
 // True for a wait channel of the poll in which an idle event loop sleeps (an idle Qt window

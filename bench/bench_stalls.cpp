@@ -2,7 +2,9 @@
 // the game screen: each stretch in which the GUI thread is not asleep in its event loop's
 // poll, sampled from /proc about every millisecond (StallSampler), against an idle minimal Qt
 // window (minimal_label) sampled over the same time. Every run is a fresh process, so first
-// uses (fonts, style, caches) count as they do for a player. Budget: one frame, 16 ms.
+// uses (fonts, style, caches) count as they do for a player. Budget: one frame, 16 ms. How
+// much of the longest stretch the thread spent on a core (schedstat) tells its own work from
+// a wait for a core that other programs hold.
 //   bench_stalls [--runs N] [--only NAME] [--100k]
 // Without DISPLAY it runs on Qt's offscreen platform; `make bench` gives it an Xvfb.
 
@@ -35,9 +37,9 @@ struct Scenario {
 const Scenario kScenarios[] = {
     {"preview", "preview click, 2000 x 1500 JPEG"},
     {"start50", "start 10 x 10, 50 JPEGs 4000 x 3000"},
-    {"shortfall", "Enter on the shortfall message, top-up, game"},
-    {"broken20k", "start over 20,000 broken candidates, top-up"},
-    {"broken100k", "start over 100,000 broken candidates, top-up"},
+    {"shortfall", "Enter on the shortfall message: top-up, game"},
+    {"broken20k", "start over 20,000 broken files, top-up"},
+    {"broken100k", "start over 100,000 broken files, top-up"},
     {"deal", "deal and decode-ahead, 50 JPEGs 4000 x 3000"},
 };
 
@@ -150,9 +152,11 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
     constexpr int kLeadMs = 30;
     const auto finish = [&](qint64 doneMs) {
         const std::vector<Stalls> s = sampler.stop();
-        std::printf("RESULT %.2f %d %.2f %d %.2f | at %.0f ms of an action done at %lld ms; %s\n", s[0].longestMs,
-                    s[0].overFrame, s[1].longestMs, s[1].overFrame, std::max(s[0].longestGapMs, s[1].longestGapMs),
-                    s[0].longestAtMs - kLeadMs, doneMs - kLeadMs, qPrintable(s[0].longestWas));
+        std::printf("RESULT %.2f %d %.2f %d %.2f %.2f | at %.0f ms of an action done at %lld ms, %.1f ms on a core and "
+                    "%.1f ms waiting for one; samples: %s\n",
+                    s[0].longestMs, s[0].overFrame, s[1].longestMs, s[1].overFrame,
+                    std::max(s[0].longestGapMs, s[1].longestGapMs), s[0].longestOnCoreMs, s[0].longestAtMs - kLeadMs,
+                    doneMs - kLeadMs, s[0].longestOnCoreMs, s[0].longestQueuedMs, qPrintable(s[0].longestWas));
         QCoreApplication::exit(0);
     };
     // Samples from a moment before `action` until `done` holds, and 300 ms on (the first
@@ -244,11 +248,14 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
     return code;
 }
 
-struct Figures {
-    QList<double> longest, over, idleLongest, idleOver, gap;
-    QString worstWas;
-    double worst = -1;
+// The figures of a result line, in its order, as the table shows them.
+struct Column {
+    const char* heading;
+    int field;
+    const char* format;
 };
+const Column kColumns[] = {{"longest ms", 0, "%.1f"},     {"of it on a core", 5, "%.1f"}, {"> 16 ms", 1, "%.0f"},
+                           {"idle window ms", 2, "%.1f"}, {"> 16 ms", 3, "%.0f"},         {"sampler gap ms", 4, "%.1f"}};
 
 QString spread(QList<double> v, const char* format)
 {
@@ -285,12 +292,15 @@ int main(int argc, char** argv)
     std::printf("%d runs each; the GUI thread's longest stretch away from its event loop's poll, median "
                 "(min-max), and the stretches over 16 ms; the idle window over the same time; %s\n",
                 runs, qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "X11");
-    std::printf("%-46s %-22s %-12s %-20s %-10s %s\n", "action", "longest ms", "> 16 ms", "idle window ms",
-                "> 16 ms", "sampler gap ms");
+    std::printf("%-44s", "action");
+    for (const Column& c : kColumns)
+        std::printf(" %-18s", c.heading);
+    std::printf("\n");
     for (const Scenario& s : kScenarios) {
         if ((!only.isEmpty() && only != s.name) || (!hundred && QByteArray(s.name) == "broken100k"))
             continue;
-        Figures f;
+        QList<QList<double>> figures(6);
+        QString worstWas;
         for (int run = 0; run < runs; ++run) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -299,28 +309,23 @@ int main(int argc, char** argv)
             const QByteArray out = child.readAllStandardOutput();
             const int at = out.indexOf("RESULT ");
             if (at < 0) {
-                std::printf("%-46s run %d failed (exit %d)\n", s.title, run + 1, child.exitCode());
+                std::printf("%-44s run %d failed (exit %d)\n", s.title, run + 1, child.exitCode());
                 continue;
             }
             const QByteArray line = out.mid(at + 7, out.indexOf('\n', at) - at - 7);
             const QList<QByteArray> v = line.left(line.indexOf('|')).simplified().split(' ');
-            f.longest << v[0].toDouble();
-            f.over << v[1].toDouble();
-            f.idleLongest << v[2].toDouble();
-            f.idleOver << v[3].toDouble();
-            f.gap << v[4].toDouble();
-            if (v[0].toDouble() > f.worst) {
-                f.worst = v[0].toDouble();
-                f.worstWas = QString::fromUtf8(line.mid(line.indexOf('|') + 2));
-            }
+            if (figures[0].isEmpty() || v[0].toDouble() > *std::max_element(figures[0].begin(), figures[0].end()))
+                worstWas = QString::fromUtf8(line.mid(line.indexOf('|') + 2));
+            for (int i = 0; i < figures.size() && i < v.size(); ++i)
+                figures[i] << v[i].toDouble();
         }
-        std::printf("%-46s %-22s %-12s %-20s %-10s %s\n", s.title, qPrintable(spread(f.longest, "%.1f")),
-                    qPrintable(spread(f.over, "%.0f")), qPrintable(spread(f.idleLongest, "%.1f")),
-                    qPrintable(spread(f.idleOver, "%.0f")), qPrintable(spread(f.gap, "%.1f")));
-        std::printf("  each run's longest:");
-        for (double x : f.longest)
+        std::printf("%-44s", s.title);
+        for (const Column& c : kColumns)
+            std::printf(" %-18s", qPrintable(spread(figures[c.field], c.format)));
+        std::printf("\n  each run's longest:");
+        for (double x : figures[0])
             std::printf(" %.1f", x);
-        std::printf("\n  the worst run's longest began %s\n", qPrintable(f.worstWas));
+        std::printf("\n  the worst run's longest began %s\n", qPrintable(worstWas));
         std::fflush(stdout);
     }
     return 0;
