@@ -88,12 +88,21 @@ private slots:
         QVERIFY(!QFile::exists(programFolder.filePath("HSTavik")));
     }
 
+    void restartGivesFreshSettings_data()
+    {
+        QTest::addColumn<bool>("ahead");
+        QTest::newRow("game screen built at the start") << false;
+        QTest::newRow("game screen built ahead") << true;
+    }
     void restartGivesFreshSettings()
     {
+        QFETCH(bool, ahead);
         test::ScriptedWorld world;
         world.folder.folder = programFolder.path();
         ScreenFlow flow(world.services());
         flow.openOptions();
+        if (ahead)
+            flow.prepareGame(); // its timer's handler
         flow.options()->lstGroesse->setCurrentRow(0);
         flow.options()->txtSpielername->setText("Karla");
         flow.options()->cmdNimmOptions->click();
@@ -102,6 +111,8 @@ private slots:
         QVERIFY(!flow.options());
         QPointer<MAIN> game = flow.game();
         QVERIFY(game && game->isVisible());
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<MAIN*>(w); }), 1);
         QCOMPARE(game->partie.Spielfeldgroesse, 4);
         QCOMPARE(game->lblSpielername->text(), QStringLiteral("Karla"));
 
