@@ -54,7 +54,7 @@ void ScreenFlow::openOptions()
 void ScreenFlow::prepareGame()
 {
     if (ended_ || spare_ || !options_)
-        return; // one ahead is enough, and only while the settings screen is open
+        return; // one ahead is enough, and only while the settings screen waits
     spare_ = new MAIN(services_);
     // The first paint of a screen is its dearest: fonts are loaded, glyphs drawn, the card
     // looks made. Drawn here once, the first paint on screen finds them ready.
