@@ -242,7 +242,6 @@ private slots:
         QPushButton styled(&window);
         styled.setStyleSheet(cardStyleSheet());
         window.show();
-        window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         const auto look = [&](QPushButton* button, bool inState) {
             button->setGeometry(button == &card ? 0 : 50, 0, 41, 41);

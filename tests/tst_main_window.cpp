@@ -107,15 +107,11 @@ private slots:
         QFETCH(int, n);
         QFETCH(bool, ahead);
         test::ScriptedWorld world;
-        std::unique_ptr<MAIN> game;
+        auto game = ahead ? std::make_unique<MAIN>(world.services()) : newGame(world, n);
         if (ahead) {
-            game = std::make_unique<MAIN>(world.services());
             QVERIFY(!game->tmrLadeBilder->isActive());
             world.clock.advance(90);
             game->lade(n, QStringLiteral("Karla"));
-            game->show();
-        } else {
-            game = newGame(world, n);
         }
         QVERIFY(game->tmrLadeBilder->isActive()); // the deal timer counts from the load
         QCOMPARE(game->frmSpiel->size(), QSize(41 * n + 31, 41 * n + 31));
