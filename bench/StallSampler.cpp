@@ -101,6 +101,11 @@ struct StallSampler::Target {
         const double ms = static_cast<double>(now - stretchStart) / 1e6;
         if (ms > kFrameMs)
             ++result.overFrame;
+        if (ms > kFrameMs / 4)
+            result.notable << QStringLiteral("%1 ms at %2 ms (%3 on a core)")
+                                  .arg(ms, 0, 'f', 1)
+                                  .arg(static_cast<double>(stretchStart - started) / 1e6, 0, 'f', 0)
+                                  .arg(static_cast<double>(scheduled.onCore - atLastWait.onCore) / 1e6, 0, 'f', 1);
         if (ms > result.longestMs) {
             result.longestMs = ms;
             result.longestAtMs = static_cast<double>(stretchStart - started) / 1e6;

@@ -5,6 +5,7 @@
 // a wait for a core, a lock, the disk or an X round trip.
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <sys/types.h>
@@ -23,6 +24,7 @@ struct Stalls {
     int overFrame = 0;          // stretches longer than one frame
     double longestGapMs = 0;    // the sampler's own worst lateness: a stall shorter than it can hide
     QString longestWas;         // what the thread showed during its longest stretch, most seen first
+    QStringList notable;        // every stretch over a quarter frame: when, how long, how much on a core
 };
 
 // True for a wait channel of the poll in which an idle event loop sleeps (an idle Qt window

@@ -5,7 +5,7 @@
 // uses (fonts, style, caches) count as they do for a player. Budget: one frame, 16 ms. How
 // much of the longest stretch the thread spent on a core (schedstat) tells its own work from
 // a wait for a core that other programs hold.
-//   bench_stalls [--runs N] [--only NAME] [--100k]
+//   bench_stalls [--runs N] [--only NAME] [--100k] [--trace]
 // Without DISPLAY it runs on Qt's offscreen platform; `make bench` gives it an Xvfb.
 
 #include <QApplication>
@@ -158,6 +158,7 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
                     s[0].longestMs, s[0].overFrame, s[1].longestMs, s[1].overFrame,
                     std::max(s[0].longestGapMs, s[1].longestGapMs), s[0].longestOnCoreMs, s[0].longestAtMs - kLeadMs,
                     doneMs - kLeadMs, s[0].longestOnCoreMs, s[0].longestQueuedMs, qPrintable(s[0].longestWas));
+        std::printf("NOTABLE %s\n", qPrintable(s[0].notable.join(QStringLiteral("; "))));
         QCoreApplication::exit(0);
     };
     // Samples from a moment before `action` until `done` holds, and 300 ms on (the first
@@ -284,6 +285,7 @@ int main(int argc, char** argv)
     int runs = 9;
     QByteArray only;
     bool hundred = false;
+    bool trace = false; // every run's stretches over a quarter frame
     for (int i = 1; i < argc; ++i) {
         const QByteArray a = argv[i];
         if (a == "--runs" && i + 1 < argc)
@@ -292,6 +294,8 @@ int main(int argc, char** argv)
             only = argv[++i];
         else if (a == "--100k")
             hundred = true;
+        else if (a == "--trace")
+            trace = true;
     }
     QCoreApplication app(argc, argv);
     QTemporaryDir root;
@@ -325,6 +329,9 @@ int main(int argc, char** argv)
                 worstWas = QString::fromUtf8(line.mid(line.indexOf('|') + 2));
             for (int i = 0; i < figures.size() && i < v.size(); ++i)
                 figures[i] << v[i].toDouble();
+            if (trace)
+                std::printf("  run %d, from 30 ms before the action: %s\n", run + 1,
+                            out.mid(out.indexOf("NOTABLE ") + 8).trimmed().constData());
         }
         std::printf("%-44s", s.title);
         for (const Column& c : kColumns)
