@@ -49,7 +49,7 @@ bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target bench_tavik bench_folder bench_stalls minimal_label
 	$(BUILD)/bench/bench_tavik
 	$(BUILD)/bench/bench_folder
-	$(BUILD)/bench/bench_stalls
+	bench/under_xvfb.sh $(BUILD)/bench/bench_stalls
 	bench/startup.sh $(BUILD)/app $(BUILD)/bench/minimal_label
 
 # Fuzzes the high-score reader and the insertion for FUZZ_SECONDS (libFuzzer, clang).

@@ -33,10 +33,17 @@ PictureLoader::Decode boxDecode(int border)
 
 MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent,
            PictureWork work)
+    : MAIN(services, parent, std::move(work))
+{
+    lade(spielfeldgroesse, spielername);
+}
+
+MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
     : MainForm(parent)
     , services_(services)
     , deadline_(work.deadline)
 {
+    tmrLadeBilder->stop(); // until the load procedure
     bilder_ = new PictureCache(work.decode ? work.decode : boxDecode(imgKarteOffen[0]->frameWidth()), boxInnen(), work.deadline, this);
     connect(bilder_, &PictureCache::arrived, this, &MAIN::bildAngekommen);
     for (int i = 0; i < kCardCount; ++i) {
@@ -49,7 +56,12 @@ MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, 
     connect(cmdHallOfFame, &QPushButton::clicked, this, &MAIN::cmdHallOfFame_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &MAIN::cmdOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
+}
+
+void MAIN::lade(int spielfeldgroesse, const QString& spielername)
+{
     Form_Load(spielfeldgroesse, spielername);
+    tmrLadeBilder->start();
 }
 
 float MAIN::tageszeit() const

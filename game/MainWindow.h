@@ -22,6 +22,11 @@ public:
     // `work` replaces the standard picture decoder (tests pass one that blocks).
     MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent = nullptr,
          PictureWork work = {});
+    // A game screen built ahead of its game, while the settings screen waits for the player:
+    // laid out, its deal timer off, and loaded only by lade().
+    explicit MAIN(Services services, QWidget* parent = nullptr, PictureWork work = {});
+    // The load procedure at the game start; the deal timer counts its seconds from here.
+    void lade(int spielfeldgroesse, const QString& spielername);
 
     Partie partie;
 

@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 
+#include "shell/CardButton.h"
 #include "shell/Window.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -20,15 +21,6 @@ QTimer* makeTimer(QObject* parent, const QString& name, int interval, bool enabl
         timer->start();
     return timer;
 }
-
-// Card backs: a deep blue with a lighter rim; the focus ring shows where the keyboard is.
-const char* const kCardStyle =
-    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #3a5fa8, stop:1 #1d3566);"
-    " border: 1px solid #10203f; border-radius: 3px; }"
-    "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #5279c4, stop:1 #284a8a); }"
-    "QPushButton:pressed { background: #152848; }"
-    "QPushButton:focus { border: 2px solid #ffc400; }"
-    "QPushButton:disabled { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #4f6690, stop:1 #2c3d5e); }";
 
 } // namespace
 
@@ -98,9 +90,8 @@ void MainForm::buildStatusLine()
 void MainForm::buildBoard()
 {
     frmSpiel = makeFrame(this, QStringLiteral("frmSpiel"), QRect(200, 80, 441, 441));
-    frmSpiel->setStyleSheet(QLatin1String(kCardStyle));
     for (int i = 0; i < 100; ++i) {
-        auto* card = new QPushButton(frmSpiel);
+        auto* card = new CardButton(frmSpiel);
         card->setObjectName(QStringLiteral("cmdBild_%1").arg(i));
         card->setGeometry(pxRect(360 + 600 * (i % 10), 360 + 600 * (i / 10), 615, 615));
         cmdBild[i] = card;

@@ -1,6 +1,7 @@
 #include "shell/ScreenFlow.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QTimer>
 
 #include "game/MainWindow.h"
@@ -8,6 +9,14 @@
 #include "shell/IntroWindow.h"
 
 namespace tavik {
+
+namespace {
+
+// Long enough for the settings screen to be on screen and settled before the next game
+// screen is built; far shorter than any player takes to press the start button.
+constexpr int kPrepareAfterMs = 400;
+
+} // namespace
 
 ScreenFlow::ScreenFlow(Services services, QObject* parent)
     : QObject(parent)
@@ -20,6 +29,7 @@ ScreenFlow::~ScreenFlow()
     delete intro_.data();
     delete options_.data();
     delete game_.data();
+    delete spare_.data();
 }
 
 void ScreenFlow::start()
@@ -38,11 +48,26 @@ void ScreenFlow::openOptions()
     watch(options_);
     connect(options_, &OPTIONS::beenden, this, &ScreenFlow::endProgram);
     options_->show();
+    QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareGame);
+}
+
+void ScreenFlow::prepareGame()
+{
+    if (ended_ || spare_ || !options_)
+        return; // one ahead is enough, and only while the settings screen waits
+    spare_ = new MAIN(services_);
+    // The first paint of a screen is its dearest: fonts are loaded, glyphs drawn, the card
+    // looks made. Drawn here once, the first paint on screen finds them ready.
+    QImage scratch(spare_->size(), QImage::Format_ARGB32_Premultiplied);
+    spare_->render(&scratch);
 }
 
 MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
 {
-    game_ = new MAIN(services_, spielfeldgroesse, name);
+    // Without a screen built ahead (a start within a moment of the settings screen) it is built now.
+    game_ = spare_ ? spare_.data() : new MAIN(services_);
+    spare_ = nullptr;
+    game_->lade(spielfeldgroesse, name);
     watch(game_);
     connect(game_, &MAIN::neueEinstellungen, this, &ScreenFlow::restart);
     connect(game_, &MAIN::beenden, this, &ScreenFlow::endProgram);

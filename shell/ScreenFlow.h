@@ -19,6 +19,10 @@ public:
 
     void start();          // opens the splash window
     void openOptions();    // a fresh settings screen
+    // Builds the next game screen ahead and draws it once off screen, while the settings
+    // screen waits for the player: at the game start it only has to be loaded and shown,
+    // within a frame. Runs a moment after the settings screen opens.
+    void prepareGame();
 
     IntroWindow* intro() const { return intro_; }
     OPTIONS* options() const { return options_; }
@@ -37,6 +41,7 @@ private:
     QPointer<IntroWindow> intro_;
     QPointer<OPTIONS> options_;
     QPointer<MAIN> game_;
+    QPointer<MAIN> spare_; // the next game screen, built ahead; not a screen of the flow until the game start
     bool ended_ = false;
 };
 

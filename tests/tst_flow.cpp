@@ -88,12 +88,27 @@ private slots:
         QVERIFY(!QFile::exists(programFolder.filePath("HSTavik")));
     }
 
+    void restartGivesFreshSettings_data()
+    {
+        QTest::addColumn<bool>("ahead");
+        QTest::newRow("game screen built at the start") << false;
+        QTest::newRow("game screen built ahead") << true;
+    }
     void restartGivesFreshSettings()
     {
+        QFETCH(bool, ahead);
         test::ScriptedWorld world;
         world.folder.folder = programFolder.path();
         ScreenFlow flow(world.services());
+        const auto gameScreens = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<MAIN*>(w); });
+        };
         flow.openOptions();
+        if (ahead) {
+            QTRY_COMPARE(gameScreens(), 1); // built a moment after the settings screen opened
+            flow.prepareGame();             // one ahead is enough
+        }
         flow.options()->lstGroesse->setCurrentRow(0);
         flow.options()->txtSpielername->setText("Karla");
         flow.options()->cmdNimmOptions->click();
@@ -102,6 +117,8 @@ private slots:
         QVERIFY(!flow.options());
         QPointer<MAIN> game = flow.game();
         QVERIFY(game && game->isVisible());
+        flow.prepareGame(); // that moment, after a start at once: nothing is built during the game
+        QCOMPARE(gameScreens(), 1);
         QCOMPARE(game->partie.Spielfeldgroesse, 4);
         QCOMPARE(game->lblSpielername->text(), QStringLiteral("Karla"));
 

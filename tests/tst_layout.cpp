@@ -7,6 +7,7 @@
 
 #include "game/MainWindow.h"
 #include "settings/OptionsWindow.h"
+#include "shell/CardButton.h"
 #include "shell/IntroWindow.h"
 #include "tests/TestDoubles.h"
 
@@ -224,6 +225,38 @@ private slots:
         expected << "cmdHallOfFame" << "cmdOptions" << "cmdExit";
         main->frmSpiel->setEnabled(true);
         QCOMPARE(chain(main->cmdBild[0], 102), expected);
+    }
+
+    void cardLooks_data()
+    {
+        QTest::addColumn<QString>("state");
+        for (const char* state : {"plain", "under the mouse", "pressed", "with the focus", "disabled"})
+            QTest::newRow(state) << QString(state);
+    }
+    void cardLooks()
+    {
+        // A card copies the look the card style sheet draws for a push button in the same state.
+        QFETCH(QString, state);
+        QWidget window;
+        CardButton card(&window);
+        QPushButton styled(&window);
+        styled.setStyleSheet(cardStyleSheet());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto look = [&](QPushButton* button, bool inState) {
+            button->setGeometry(button == &card ? 0 : 50, 0, 41, 41);
+            button->setEnabled(!inState || state != "disabled");
+            inState && state == "with the focus" ? button->setFocus() : button->clearFocus(); // lets a press go
+            button->setDown(inState && state == "pressed");
+            QTest::mouseMove(&window, inState && state == "under the mouse" ? button->geometry().center() : QPoint(99, 0));
+            QImage image(button->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            button->render(&image, {}, {}, QWidget::DrawChildren); // its own painting only
+            return image;
+        };
+        const QImage plain = look(&card, false);
+        QCOMPARE(look(&card, true), look(&styled, true));
+        QCOMPARE(look(&card, true) == plain, state == "plain"); // the state shows
     }
 
     void screenshots()

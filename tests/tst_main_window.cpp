@@ -97,16 +97,26 @@ private slots:
     void grid_data()
     {
         QTest::addColumn<int>("n");
-        QTest::newRow("4x4") << 4;
-        QTest::newRow("6x6") << 6;
-        QTest::newRow("8x8") << 8;
-        QTest::newRow("10x10") << 10;
+        QTest::addColumn<bool>("ahead"); // built while the settings screen waited, loaded at the start
+        QTest::newRow("4x4") << 4 << false;
+        QTest::newRow("6x6") << 6 << false;
+        QTest::newRow("8x8") << 8 << false;
+        QTest::newRow("10x10") << 10 << false;
+        QTest::newRow("4x4 built ahead") << 4 << true;
+        QTest::newRow("10x10 built ahead") << 10 << true;
     }
     void grid()
     {
         QFETCH(int, n);
+        QFETCH(bool, ahead);
         test::ScriptedWorld world;
-        auto game = newGame(world, n);
+        auto game = ahead ? std::make_unique<MAIN>(world.services()) : newGame(world, n);
+        if (ahead) {
+            QVERIFY(!game->tmrLadeBilder->isActive());
+            world.clock.advance(90);
+            game->lade(n, QStringLiteral("Karla"));
+        }
+        QVERIFY(game->tmrLadeBilder->isActive()); // the deal timer counts from the load
         QCOMPARE(game->frmSpiel->size(), QSize(41 * n + 31, 41 * n + 31));
         QCOMPARE(game->frmSpiel->pos(), QPoint(200, 80));
         for (int i = 0; i < 100; ++i) {
