@@ -182,8 +182,12 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
     const auto gameOnScreen = [&] { return onScreen(flow.game()); };
     const auto options = [&](const QString& folder, int entries, std::function<void()> next) {
         flow.openOptions();
-        flow.options()->Dir1->setPath(root + "/" + folder);
-        when([&, entries] { return onScreen(flow.options()) && flow.options()->File1->listCount() >= entries; }, next);
+        const QString path = root + "/" + folder;
+        // After the load's own listing of the program folder, as a player's double click.
+        when([&] { return onScreen(flow.options()) && flow.options()->File1->listCount() > 0; }, [&, path, entries, next] {
+            flow.options()->Dir1->openFolder(path);
+            when([&, path, entries] { return flow.options()->File1->path() == path && flow.options()->File1->listCount() >= entries; }, next);
+        });
     };
     const auto pressStart = [&] { QTest::mouseClick(flow.options()->cmdNimmOptions, Qt::LeftButton); };
 
