@@ -1,6 +1,6 @@
 #include "pictures/OrderedChecks.h"
 
-#include <QThread>
+#include <algorithm>
 #include <QTimer>
 
 #include "pictures/PictureLog.h"
@@ -9,12 +9,10 @@ namespace tavik {
 
 namespace {
 
-// Checks running ahead of the walk: enough to keep every core busy while a few wait for a
-// slow disk, few enough that a long list costs nothing it does not use.
-int checksAhead()
-{
-    return QThread::idealThreadCount() + 2;
-}
+// The walk takes in the answers that came meanwhile this often: a folder of files that are
+// turned away in microseconds then costs the window a short turn every few milliseconds
+// instead of all its time.
+constexpr std::chrono::milliseconds kTurn{4};
 
 } // namespace
 
@@ -23,6 +21,9 @@ OrderedChecks::OrderedChecks(Check check, std::chrono::milliseconds deadline, QO
     , check_(std::move(check))
     , deadline_(deadline)
 {
+    nextTurn_.setSingleShot(true);
+    nextTurn_.setInterval(kTurn);
+    connect(&nextTurn_, &QTimer::timeout, this, &OrderedChecks::advance);
 }
 
 OrderedChecks::~OrderedChecks()
@@ -50,7 +51,10 @@ void OrderedChecks::start(const QString& folder, const NameList& names, int coun
 void OrderedChecks::launch()
 {
     const int total = static_cast<int>(results_.size());
-    while (running_ && launched_ < total && inFlight_ < checksAhead() && taken_ < needed_) {
+    // Checks running ahead of the walk: twice what is still needed, so that refused files
+    // cost no extra turn, yet few enough that a folder of good pictures is not read for nothing.
+    const int ahead = std::clamp(2 * (needed_ - taken_), 8, 64);
+    while (running_ && launched_ < total && inFlight_ < ahead && taken_ < needed_) {
         const int i = launched_++;
         if (i >= names_.size()) {
             results_[size_t(i)] = No; // past the end of the list: an empty entry
@@ -69,7 +73,10 @@ void OrderedChecks::launch()
                 if (!acceptable)
                     qCInfo(lcPictures) << "not taken, past its deadline or refused:" << path;
                 results_[size_t(i)] = acceptable.value_or(false) ? Yes : No;
-                advance();
+                // Not at once: checks that answer in microseconds would otherwise keep the
+                // window busy with nothing but them.
+                if (!nextTurn_.isActive())
+                    nextTurn_.start();
             },
             deadline_);
     }
@@ -107,6 +114,7 @@ void OrderedChecks::cancel()
         return;
     running_ = false;
     ++generation_;
+    nextTurn_.stop();
     for (auto& job : jobs_)
         if (job)
             job->cancel(); // later entries are not examined

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -42,6 +43,7 @@ private:
 
     Check check_;
     std::chrono::milliseconds deadline_;
+    QTimer nextTurn_; // the walk goes on in the next turn of the event loop
     QString folder_;
     NameList names_;
     std::vector<Result> results_;

@@ -66,7 +66,7 @@ struct OPTIONS::Start {
     }
 };
 
-OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent, PictureWork work)
+OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent, PictureWork work, bool loaded)
     : OptionsForm(parent)
     , services_(services)
     , createGame_(std::move(createGame))
@@ -83,7 +83,8 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
     connect(Dir1, &DirListBox::folderUnreadable, this, &OPTIONS::driveNotReady);
     connect(Dir1, &DirListBox::pathChanged, this, &OPTIONS::Dir1_Change);
     connect(File1, &FileListBox::fileClicked, this, &OPTIONS::File1_Click);
-    Form_Load();
+    if (loaded)
+        Form_Load();
 }
 
 OPTIONS::~OPTIONS() = default;

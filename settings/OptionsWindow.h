@@ -21,7 +21,13 @@ public:
 
     // `work` replaces the standard preview decoder and acceptance check (tests pass ones
     // that block).
-    OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent = nullptr, PictureWork work = {});
+    // The screen laid out and loaded. With `loaded` false it is only laid out, ready to be
+    // opened by lade() later (the screen flow builds the next settings screen ahead).
+    OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent = nullptr, PictureWork work = {},
+            bool loaded = true);
+
+    // The load procedure: the settings' first state, the program folder in the lists.
+    void lade() { Form_Load(); }
     ~OPTIONS() override;
 
     QString Pfad;

@@ -17,15 +17,14 @@
 // - the pool is never destroyed and never waited for, so the program ends however many
 //   reads hang.
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -108,11 +107,26 @@ DiskJob*& current();
 
 } // namespace disk
 
+namespace disk {
+
+// The GUI side of the jobs in flight, kept by one timer on the GUI thread: `deliver(false)`
+// when the worker has finished in time, `deliver(true)` when the job is given up (past its
+// deadline, too long in the queue, or the stuck cap reached while it waited). Exactly one
+// of them, and none once `context` is gone. Returns the job's number for finished().
+using Deliver = std::function<void(bool gaveUp)>;
+quint64 track(const std::shared_ptr<DiskJob>& job, QObject* context, std::chrono::milliseconds deadline,
+              Deliver deliver);
+// Worker: the job numbered `id` has finished; its answer is delivered on the GUI thread.
+void finished(quint64 id);
+
+} // namespace disk
+
 // Runs `work` (which touches `path`) on the pool and calls `answer` on `context`'s thread
-// exactly once: with the result, or with nothing when the job ran past its deadline, waited
-// too long in the queue, or was refused (its device or file stuck, or the cap reached). A
-// result that comes after the deadline is dropped. Nothing is called once `context` is gone.
-// The returned job lets the caller cancel a job not yet begun.
+// (the GUI thread) exactly once: with the result, or with nothing when the job ran past its
+// deadline, waited too long in the queue, or was refused (its device or file stuck, or the
+// cap reached). A result that comes after the deadline is dropped. Nothing is called once
+// `context` is gone. The returned job lets the caller cancel a job not yet begun. Cheap on
+// the GUI thread: no object per job, and one timer for every deadline.
 template <class R, class Work, class Answer>
 std::shared_ptr<DiskJob> runOnDisk(QObject* context, const QString& path, Work work, Answer answer,
                                    std::chrono::milliseconds deadline = kDiskDeadline)
@@ -123,56 +137,17 @@ std::shared_ptr<DiskJob> runOnDisk(QObject* context, const QString& path, Work w
         QTimer::singleShot(0, context, [answer] { answer(std::optional<R>{}); });
         return job;
     }
-    auto* watcher = new QFutureWatcher<R>(context);
-    auto* timer = new QTimer(watcher);
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    const std::int64_t requestedAt = DiskJob::nowMs();
-    auto answered = std::make_shared<bool>(false); // GUI thread only
-    // While queued the timer looks in a few times per deadline; once begun it waits out the rest.
-    const std::chrono::milliseconds look = std::max(deadline / 4, std::chrono::milliseconds(1));
-    auto giveUp = [answer, answered] {
-        *answered = true;
-        answer(std::optional<R>{});
-    };
-    QObject::connect(timer, &QTimer::timeout, context, [job, timer, giveUp, deadline, look, requestedAt] {
-        const std::int64_t now = DiskJob::nowMs();
-        if (job->beganAtMs() == 0) {
-            const bool tooLong = now - requestedAt >= kQueuedDeadlines * deadline.count();
-            // At the cap the queue may never move again.
-            if ((tooLong || disk::stuckCount() >= kStuckCap) && job->cancel())
-                return giveUp();
-            if (job->beganAtMs() == 0)
-                return timer->start(look);
-        }
-        // Whole milliseconds on both ends: one more, so that it never ends a job early.
-        const std::int64_t left = job->beganAtMs() + deadline.count() + 1 - now;
-        if (left > 0)
-            return timer->start(std::chrono::milliseconds(left));
-        // A job that ended just now answers with its result; one that committed is awaited.
-        if (job->expire())
-            return giveUp();
-        timer->start(deadline);
-    });
-    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [job, watcher, timer, answer, answered] {
-        watcher->deleteLater();
-        if (*answered)
-            return; // answered at the deadline; this late result is dropped
-        timer->stop();
-        *answered = true;
+    auto result = std::make_shared<std::optional<R>>(); // written by the worker before finished()
+    const quint64 id = disk::track(job, context, deadline, [job, result, answer](bool gaveUp) {
         // Refused by the worker: its device or file went bad or the cap was reached.
-        answer(job->dropped() ? std::optional<R>{} : std::optional<R>(watcher->result()));
+        answer(gaveUp || job->dropped() ? std::optional<R>{} : std::move(*result));
     });
-    watcher->setFuture(QtConcurrent::run(disk::pool(), [job, work = std::move(work)]() mutable -> R {
-        struct Ending {
-            DiskJob& j;
-            ~Ending() { j.end(); }
-        } ending{*job};
-        if (!job->begin())
-            return R{};
-        return disk::runAsCurrent<R>(*job, work);
-    }));
-    timer->start(look);
+    disk::pool()->start([job, result, id, work = std::move(work)]() mutable {
+        if (job->begin())
+            *result = disk::runAsCurrent<R>(*job, work);
+        job->end();
+        disk::finished(id);
+    });
     return job;
 }
 

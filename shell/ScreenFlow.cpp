@@ -12,9 +12,17 @@ namespace tavik {
 
 namespace {
 
-// Long enough for the settings screen to be on screen and settled before the next game
-// screen is built; far shorter than any player takes to press the start button.
+// Long enough for a screen to be on screen and settled before the next one is built; far
+// shorter than the splash lasts or than any player takes to press a button.
 constexpr int kPrepareAfterMs = 400;
+
+// The first paint of a screen is its dearest: fonts are loaded, glyphs drawn, the card looks
+// made. Drawn here once, off screen, the first paint on screen finds them ready.
+void paintOnce(QWidget* screen)
+{
+    QImage scratch(screen->size(), QImage::Format_ARGB32_Premultiplied);
+    screen->render(&scratch);
+}
 
 } // namespace
 
@@ -30,6 +38,7 @@ ScreenFlow::~ScreenFlow()
     delete options_.data();
     delete game_.data();
     delete spare_.data();
+    delete spareOptions_.data();
 }
 
 void ScreenFlow::start()
@@ -38,13 +47,28 @@ void ScreenFlow::start()
     watch(intro_);
     connect(intro_, &IntroWindow::splashEnded, this, &ScreenFlow::openOptions);
     intro_->show();
+    QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareOptions);
+}
+
+void ScreenFlow::prepareOptions()
+{
+    if (ended_ || spareOptions_ || options_)
+        return; // one ahead is enough, and only while the splash or a game is on screen
+    spareOptions_ = new OPTIONS(services_, [this](int n, const QString& name) { return createGame(n, name); },
+                                nullptr, {}, false);
+    paintOnce(spareOptions_);
 }
 
 void ScreenFlow::openOptions()
 {
     if (ended_)
         return;
-    options_ = new OPTIONS(services_, [this](int n, const QString& name) { return createGame(n, name); });
+    // Built ahead while the splash or the game was on screen; loaded now, as it opens.
+    options_ = spareOptions_ ? spareOptions_.data()
+                             : new OPTIONS(services_, [this](int n, const QString& name) { return createGame(n, name); },
+                                           nullptr, {}, false);
+    spareOptions_ = nullptr;
+    options_->lade();
     watch(options_);
     connect(options_, &OPTIONS::beenden, this, &ScreenFlow::endProgram);
     options_->show();
@@ -56,10 +80,7 @@ void ScreenFlow::prepareGame()
     if (ended_ || spare_ || !options_)
         return; // one ahead is enough, and only while the settings screen waits
     spare_ = new MAIN(services_);
-    // The first paint of a screen is its dearest: fonts are loaded, glyphs drawn, the card
-    // looks made. Drawn here once, the first paint on screen finds them ready.
-    QImage scratch(spare_->size(), QImage::Format_ARGB32_Premultiplied);
-    spare_->render(&scratch);
+    paintOnce(spare_);
 }
 
 MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
@@ -71,6 +92,8 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     watch(game_);
     connect(game_, &MAIN::neueEinstellungen, this, &ScreenFlow::restart);
     connect(game_, &MAIN::beenden, this, &ScreenFlow::endProgram);
+    // The settings screen the restart button opens, built while this game goes on.
+    QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareOptions);
     return game_;
 }
 

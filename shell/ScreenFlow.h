@@ -23,6 +23,7 @@ public:
     // screen waits for the player: at the game start it only has to be loaded and shown,
     // within a frame. Runs a moment after the settings screen opens.
     void prepareGame();
+    void prepareOptions();
 
     IntroWindow* intro() const { return intro_; }
     OPTIONS* options() const { return options_; }
@@ -42,6 +43,7 @@ private:
     QPointer<OPTIONS> options_;
     QPointer<MAIN> game_;
     QPointer<MAIN> spare_; // the next game screen, built ahead; not a screen of the flow until the game start
+    QPointer<OPTIONS> spareOptions_; // the next settings screen, built ahead, likewise
     bool ended_ = false;
 };
 

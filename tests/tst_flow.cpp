@@ -91,8 +91,8 @@ private slots:
     void restartGivesFreshSettings_data()
     {
         QTest::addColumn<bool>("ahead");
-        QTest::newRow("game screen built at the start") << false;
-        QTest::newRow("game screen built ahead") << true;
+        QTest::newRow("screens built as they open") << false;
+        QTest::newRow("screens built ahead") << true;
     }
     void restartGivesFreshSettings()
     {
@@ -100,10 +100,12 @@ private slots:
         test::ScriptedWorld world;
         world.folder.folder = programFolder.path();
         ScreenFlow flow(world.services());
-        const auto gameScreens = [] {
+        const auto screens = [](auto* kind) {
             const QWidgetList windows = QApplication::topLevelWidgets();
-            return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<MAIN*>(w); });
+            using Kind = std::remove_pointer_t<decltype(kind)>;
+            return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<Kind*>(w); });
         };
+        const auto gameScreens = [&] { return screens(static_cast<MAIN*>(nullptr)); };
         flow.openOptions();
         if (ahead) {
             QTRY_COMPARE(gameScreens(), 1); // built a moment after the settings screen opened
@@ -121,12 +123,24 @@ private slots:
         QCOMPARE(gameScreens(), 1);
         QCOMPARE(game->partie.Spielfeldgroesse, 4);
         QCOMPARE(game->lblSpielername->text(), QStringLiteral("Karla"));
+        // The settings screen of the restart is built while the game goes on, and loaded only
+        // when it opens.
+        QPointer<OPTIONS> spare;
+        if (ahead) {
+            QTRY_COMPARE(screens(static_cast<OPTIONS*>(nullptr)), 1);
+            spare = qobject_cast<OPTIONS*>(*std::find_if(QApplication::topLevelWidgets().cbegin(),
+                                                        QApplication::topLevelWidgets().cend(),
+                                                        [](QWidget* w) { return qobject_cast<OPTIONS*>(w); }));
+            QVERIFY(spare->Pfad.isEmpty() && !spare->isVisible());
+        }
 
         game->cmdOptions->click();
         QVERIFY(!game->tmrLadeBilder->isActive());
         settle();
         QVERIFY(!game); // closed and gone
         QVERIFY(flow.options());
+        QCOMPARE(flow.options() == spare, ahead);
+        QCOMPARE(flow.options()->Pfad, programFolder.path() + "/");
         QCOMPARE(flow.options()->Spielfeldgroesse, 10);
         QCOMPARE(flow.options()->lstGroesse->currentRow(), 3);
         QCOMPARE(flow.options()->txtSpielername->text(), QStringLiteral("Noname"));
