@@ -16,7 +16,7 @@
 #include <dirent.h>
 #include <vector>
 
-#include "shell/BrowserControls.h"
+#include "ui/BrowserControls.h"
 
 using namespace tavik;
 

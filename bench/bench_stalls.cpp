@@ -23,7 +23,8 @@
 #include <unistd.h>
 
 #include "bench/StallSampler.h"
-#include "shell/ScreenFlow.h"
+#include "app/ScreenFlow.h"
+#include "ui/QtMessageBox.h"
 
 using namespace tavik;
 using bench::Stalls;

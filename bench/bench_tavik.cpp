@@ -19,18 +19,17 @@
 #include <dirent.h>
 #include <vector>
 
-#include "game/Fit.h"
-#include "game/MainWindow.h"
-#include "game/Partie.h"
-#include "game/PictureCache.h"
-#include "game/PictureFile.h"
+#include "pictures/Fit.h"
+#include "ui/MainWindow.h"
+#include "rules/Partie.h"
+#include "ui/PictureCache.h"
+#include "pictures/PictureDecoder.h"
 #include "scores/HighScorePath.h"
-#include "shell/DiskWork.h"
+#include "platform/DiskWork.h"
 #include "scores/HighScoreFile.h"
-#include "settings/Collection.h"
-#include "settings/PictureRule.h"
-#include "shell/BrowserControls.h"
-#include "shell/FolderReader.h"
+#include "tests/Collection.h"
+#include "ui/BrowserControls.h"
+#include "platform/FolderReader.h"
 
 using namespace tavik;
 
@@ -159,7 +158,7 @@ void Collection_10x10(benchmark::State& state)
     list.setListing(data().big, readFolder(data().big, pictureExtensions())->files);
     for (auto _ : state) {
         QStringList taken;
-        Sammlung s{data().big, [&](int i) { return list.entry(i); }, 50, fuerSpielAnnehmbar,
+        Sammlung s{data().big, [&](int i) { return list.entry(i); }, 50, acceptableForGame,
                    [&](const QString& p) { taken << p; }};
         int anzahl = 0;
         QString bildPfad;
@@ -213,7 +212,7 @@ void HighScoreRewrite(benchmark::State& state)
 
 void showFirst(benchmark::State& state, const QString& path)
 {
-    against(state, [&] { benchmark::DoNotOptimize(loadFitted(path, 169)); },
+    against(state, [&] { benchmark::DoNotOptimize(decodeFitted(path, QSize(169, 169), 1.0)); },
             [&] { benchmark::DoNotOptimize(QImage(path)); });
 }
 

@@ -14,4 +14,7 @@ QString endungVon(const QString& path);
 // The byte limit for an extension, or 0 when it is not a picture extension.
 qint64 grenzeFuer(const QString& endung);
 
+// The preview refuses a picture above its limit; one exactly at the limit is shown.
+bool zuGrossFuerVorschau(const QString& endung, qint64 bytes);
+
 } // namespace tavik

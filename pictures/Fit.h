@@ -33,4 +33,10 @@ inline QSize fitInto(QSize natural, QSize area)
     return QSize(static_cast<int>(r * static_cast<float>(area.height())), area.height());
 }
 
+// The preview box in twips: the upright size at 15 twips a pixel fitted into 1500 x 1500.
+inline QSize vorschauTwips(QSize naturalPixels)
+{
+    return fitToSquare(naturalPixels.width() * 15, naturalPixels.height() * 15, 1500);
+}
+
 } // namespace tavik

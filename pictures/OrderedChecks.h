@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "shell/DiskWork.h"
-#include "shell/FileSystem.h"
+#include "platform/DiskWork.h"
+#include "platform/FileSystem.h"
 
 namespace tavik {
 

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/PathText.h"
-#include "shell/ThreadGuard.h"
+#include "platform/PathText.h"
+#include "platform/ThreadGuard.h"
 
 #include "pictures/PictureHeader.h"
 

@@ -1,7 +1,7 @@
 #include "pictures/PictureLoader.h"
 
 #include "pictures/PictureLog.h"
-#include "shell/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace tavik {
 

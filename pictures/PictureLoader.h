@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "pictures/PictureDecoder.h"
-#include "shell/DiskWork.h"
+#include "platform/DiskWork.h"
 
 namespace tavik {
 

@@ -14,8 +14,8 @@
 #include <utility>
 
 #include "scores/HighScorePath.h"
-#include "shell/DiskWork.h"
-#include "shell/ThreadGuard.h"
+#include "platform/DiskWork.h"
+#include "platform/ThreadGuard.h"
 
 namespace tavik {
 

@@ -1,6 +1,6 @@
 #include "scores/HighScoreList.h"
 
-#include "game/GameClock.h"
+#include "rules/GameClock.h"
 #include "scores/Cp1252.h"
 
 namespace tavik {

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "scores/HighScoreFile.h"
-#include "shell/ThreadGuard.h"
+#include "platform/ThreadGuard.h"
 
 namespace tavik {
 

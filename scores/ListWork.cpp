@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "scores/HighScorePath.h"
-#include "shell/DiskWork.h"
+#include "platform/DiskWork.h"
 
 namespace tavik {
 

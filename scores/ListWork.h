@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "scores/HighScoreFile.h"
-#include "shell/DiskWork.h"
+#include "platform/DiskWork.h"
 
 namespace tavik {
 

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "shell/DiskWork.h"
+#include "platform/DiskWork.h"
 
 namespace tavik::test {
 

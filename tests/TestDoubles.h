@@ -7,9 +7,9 @@
 #include <functional>
 #include <future>
 
-#include "shell/MessageBox.h"
-#include "shell/Platform.h"
-#include "shell/Services.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "ui/Services.h"
 
 namespace tavik::test {
 

@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "shell/ScreenFlow.h"
+#include "app/ScreenFlow.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 #include "tests/PictureWaits.h"

@@ -2,12 +2,12 @@
 
 #include <QtTest>
 
-#include "game/Deal.h"
-#include "game/Fit.h"
-#include "game/GameClock.h"
-#include "game/Grid.h"
-#include "game/NumberText.h"
-#include "game/Partie.h"
+#include "rules/Deal.h"
+#include "pictures/Fit.h"
+#include "rules/GameClock.h"
+#include "rules/Grid.h"
+#include "rules/NumberText.h"
+#include "rules/Partie.h"
 #include "tests/TestDoubles.h"
 
 using namespace tavik;

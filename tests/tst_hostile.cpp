@@ -9,12 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "game/MainWindow.h"
-#include "game/PictureFile.h"
-#include "scores/HallOfFame.h"
+#include "ui/MainWindow.h"
+#include "pictures/PictureDecoder.h"
+#include "pictures/PictureHeader.h"
+#include "ui/HallOfFame.h"
 #include "scores/HighScoreFile.h"
 #include "scores/ListWork.h"
-#include "settings/OptionsWindow.h"
+#include "ui/OptionsWindow.h"
 #include "tests/PictureWaits.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"

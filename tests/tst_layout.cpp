@@ -5,10 +5,10 @@
 
 #include <QLineEdit>
 
-#include "game/MainWindow.h"
-#include "settings/OptionsWindow.h"
-#include "shell/CardButton.h"
-#include "shell/IntroWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionsWindow.h"
+#include "ui/CardButton.h"
+#include "ui/IntroWindow.h"
 #include "tests/TestDoubles.h"
 
 using namespace tavik;

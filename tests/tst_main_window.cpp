@@ -7,9 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "game/Grid.h"
-#include "game/MainWindow.h"
-#include "game/PictureFile.h"
+#include "rules/Grid.h"
+#include "ui/MainWindow.h"
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
@@ -26,8 +25,7 @@ PictureWork blockedDecoder(QSemaphore& drive, std::chrono::milliseconds deadline
     PictureWork work;
     work.decode = [&drive](const QString& path, QSize, qreal) {
         drive.acquire();
-        auto [fitted, image] = loadFitted(path, MainForm::kBoxSize);
-        return Decoded{image, fitted};
+        return decodeFitted(path, QSize(MainForm::kBoxSize, MainForm::kBoxSize), 1.0);
     };
     work.deadline = deadline;
     return work;

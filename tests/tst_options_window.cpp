@@ -17,12 +17,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/OptionsWindow.h"
-#include "settings/PictureRule.h"
+#include "ui/OptionsWindow.h"
+#include "pictures/PictureDecoder.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
-#include "shell/NameOrder.h"
-#include "shell/PathText.h"
+#include "platform/NameOrder.h"
+#include "platform/PathText.h"
 #include "tests/PictureWaits.h"
 
 using namespace std::chrono_literals;
@@ -381,7 +381,7 @@ private slots:
         work.acceptable = [](const QString& path) {
             if (path.endsWith("z01.jpg"))
                 drive.acquire();
-            return fuerSpielAnnehmbar(path);
+            return acceptableForGame(path);
         };
         work.deadline = 1000ms;
         open({}, work);
@@ -419,7 +419,7 @@ private slots:
         PictureWork work;
         work.acceptable = [](const QString& path) {
             drive.acquire();
-            return fuerSpielAnnehmbar(path);
+            return acceptableForGame(path);
         };
         work.deadline = 60s;
         open({}, work);

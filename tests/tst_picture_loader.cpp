@@ -17,8 +17,8 @@
 #include "pictures/PictureLoader.h"
 #include "scores/HighScoreFile.h"
 #include "scores/HighScorePath.h"
-#include "settings/Collection.h"
-#include "shell/MountTable.h"
+#include "tests/Collection.h"
+#include "platform/MountTable.h"
 
 using namespace std::chrono_literals;
 using namespace tavik;

@@ -15,7 +15,7 @@
 #include "scores/HighScoreFile.h"
 #include "scores/HighScoreList.h"
 #include "scores/HighScorePath.h"
-#include "scores/Score.h"
+#include "rules/Score.h"
 #include "tests/TestPictures.h"
 
 using namespace tavik;

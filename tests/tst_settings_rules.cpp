@@ -6,10 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "game/PictureFile.h"
-#include "settings/Collection.h"
-#include "settings/PictureRule.h"
-#include "shell/FileSystem.h"
+#include "pictures/ByteLimits.h"
+#include "pictures/Fit.h"
+#include "pictures/PictureDecoder.h"
+#include "tests/Collection.h"
+#include "platform/FileSystem.h"
 #include "tests/TestPictures.h"
 
 using namespace tavik;
@@ -64,9 +65,9 @@ private slots:
         QVERIFY(writePicture(path, QSize(40, 30), endungVon(name) == "jpg" ? "JPG" : "BMP", bytes));
         QCOMPARE(QFileInfo(path).size(), bytes);
         QCOMPARE(zuGrossFuerVorschau(endungVon(path), bytes), refusedByPreview);
-        QCOMPARE(fuerSpielAnnehmbar(path), takenIntoGame);
+        QCOMPARE(acceptableForGame(path), takenIntoGame);
         // Over the preview's limit the file is not even measured.
-        QCOMPARE(pictureSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
+        QCOMPARE(uprightSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
     }
 
     void badPicturesAreNotTaken_data()
@@ -95,10 +96,10 @@ private slots:
 
         QElapsedTimer timer;
         timer.start();
-        const bool taken = fuerSpielAnnehmbar(path);
+        const bool taken = acceptableForGame(path);
         // Only what is a JPEG or a BMP by its bytes is taken, whatever its name says.
         QVERIFY(!taken);
-        QVERIFY(loadPicture(path, QSize(169, 169)).isNull());
+        QVERIFY(decodeExactly(path, QSize(169, 169)).isNull());
         QVERIFY2(timer.elapsed() < 1000, "a bad picture must not hold the program up");
     }
 

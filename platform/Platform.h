@@ -1,0 +1,41 @@
+#pragma once
+// The few things of the outside world that the windows ask for, behind small interfaces so
+// that tests can script them: the time of day and the program folder.
+// The modal message box is in MessageBox.h; chance, which only the deal asks for, in
+// rules/RandomSource.h.
+
+#include <QString>
+
+namespace tavik {
+
+// The local time of day in whole seconds since midnight (0 .. 86399).
+class TimeOfDay {
+public:
+    virtual ~TimeOfDay() = default;
+    virtual int secondsSinceMidnight() const = 0;
+};
+
+// The folder that holds the program, without a trailing separator (except "/" itself).
+class ProgramFolder {
+public:
+    virtual ~ProgramFolder() = default;
+    virtual QString path() const = 0;
+};
+
+class SystemTimeOfDay final : public TimeOfDay {
+public:
+    int secondsSinceMidnight() const override;
+};
+
+// The folder of the running executable, found once when the program starts: asked later,
+// a program folder on a share that stopped answering could hold up the window.
+class ExecutableFolder final : public ProgramFolder {
+public:
+    ExecutableFolder();
+    QString path() const override { return path_; }
+
+private:
+    QString path_;
+};
+
+} // namespace tavik

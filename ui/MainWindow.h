@@ -1,0 +1,98 @@
+#pragma once
+// MAIN: the game screen. Its event procedures are thin: they ask the rules in Partie and
+// GameClock what happens and set the controls accordingly.
+
+#include "rules/Partie.h"
+#include "ui/PictureCache.h"
+#include "pictures/PictureWork.h"
+#include "scores/HighScoreFile.h"
+#include "ui/GameScreen.h"
+#include "ui/MainForm.h"
+#include "ui/Services.h"
+
+class QKeyEvent;
+
+namespace tavik {
+
+class MAIN : public MainForm, public GameScreen {
+    Q_OBJECT
+public:
+    // Creating the game screen runs its load procedure with the settings screen's
+    // board size and player name.
+    // `work` replaces the standard picture decoder (tests pass one that blocks).
+    MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent = nullptr,
+         PictureWork work = {});
+    // A game screen built ahead of its game, while the settings screen waits for the player:
+    // laid out, its deal timer off, and loaded only by lade().
+    explicit MAIN(Services services, QWidget* parent = nullptr, PictureWork work = {});
+    // The load procedure at the game start; the deal timer counts its seconds from here.
+    void lade(int spielfeldgroesse, const QString& spielername);
+
+    Partie partie;
+
+    // The settings screen hands over the chosen pictures one by one.
+    void appendBild(const QString& path) override;
+    void zeige() override { show(); }
+
+    void Zeige_Bild(int Nr1Nr2, int BildNummer);
+
+    // Event procedures.
+    void cmdBild_Click(int Index);
+    void tmrKlick_Timer();
+    void tmrLadeBilder_Timer();
+    void tmrZeit_Timer();
+    void cmdHallOfFame_Click();
+    void cmdOptions_Click();
+    void cmdExit_Click();
+
+    // True before the deal and while an attempt is judged: no card turns.
+    bool boardBlocked() const;
+
+    int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
+    const PictureCache& bilder() const { return *bilder_; }
+
+signals:
+    void neueEinstellungen(); // the player asks for a new game
+    void beenden();           // the player confirmed quitting
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Keys on a card: arrows move across the grid, Space and Enter turn it. True when used up.
+    bool cmdBild_Key(int Index, const QKeyEvent& event);
+    bool moveFocus(int Index, int dx, int dy, bool press);
+    void removePair(int first, int second);
+    bool isOnBoard(int card) const;
+    void keepFocusFromClicks(bool blocked);
+
+    void Form_Load(int spielfeldgroesse, const QString& spielername);
+    void Baue_Spielfeld();
+    void Beende_Spiel();
+    float tageszeit() const;
+
+    void warteAufListe(bool wartet);
+    void nachDerFrage(std::function<void()> schritt);
+    void zeigeListe(const Gelesen& gelesen);
+    void setzeUhrFort();
+
+    QStringList bilderListe() const; // the entries of lstBilder, in its order
+    void zeigeIn(int box, const PictureCache::Bild& bild);
+    void bildAngekommen(const QString& path);
+    QSize boxInnen() const; // the inside of a display box, within its border
+
+    Services services_;
+    std::chrono::milliseconds deadline_; // of every disk job of this screen
+    // Pictures are decoded on workers, ahead after the deal and at once for a click, so
+    // that turning a card never waits for a decoder.
+    PictureCache* bilder_ = nullptr;
+    // The picture each display box waits for; a late one shows only if still wanted.
+    std::array<QString, 2> gewuenscht_;
+    bool uhrLiefVorPause_ = false;
+    bool listeArbeitet_ = false; // the list is read or written on a worker
+    bool frageOffen_ = false;    // the quit question is open
+    std::function<void()> wartet_; // a message held back until the question is answered
+    int beendeSpielAufrufe_ = 0;
+};
+
+} // namespace tavik

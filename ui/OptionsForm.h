@@ -1,0 +1,38 @@
+#pragma once
+// The settings screen's window and controls as laid out; its behaviour is in settings/.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+
+#include "ui/BrowserControls.h"
+#include "ui/Controls.h"
+
+namespace tavik {
+
+class OptionsForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit OptionsForm(QWidget* parent = nullptr);
+
+    QFrame* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QListWidget* lstGroesse = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtSpielername = nullptr;
+    QFrame* Frame2 = nullptr;
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    ImageBox* imgVorschau = nullptr;
+    QPushButton* cmdExit = nullptr;
+    ImageBox* Image1 = nullptr;
+    QPushButton* cmdNimmOptions = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+} // namespace tavik
