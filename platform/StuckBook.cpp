@@ -1,0 +1,13 @@
+#include "platform/StuckBook.h"
+
+Q_LOGGING_CATEGORY(lcDisk, "tavik.disk", QtWarningMsg)
+
+namespace tavik {
+
+StuckBook& stuckBook()
+{
+    static StuckBook* const book = new StuckBook; // used by workers until the process ends
+    return *book;
+}
+
+} // namespace tavik

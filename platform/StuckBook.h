@@ -1,0 +1,84 @@
+#pragma once
+// The book of disk jobs stuck past their deadline, kept by where they stick: the device, and
+// the files a stuck read holds (a file with a stuck read must not be opened again: a second
+// open would wait behind the first in the kernel for good). Any thread.
+
+#include <QByteArray>
+#include <QHash>
+#include <QLoggingCategory>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "platform/DiskWork.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcDisk)
+
+namespace tavik {
+
+// Where a stuck job sticks: the device, and the paths it must not open again.
+struct StuckPlace {
+    std::uint64_t device = 0;
+    QByteArray file;
+    QByteArray requested;
+};
+
+// The jobs past their deadline that have not returned yet.
+class StuckBook {
+public:
+    int total() const { return total_.load(); }
+
+    // Both return the jobs stuck in all from now on.
+    int add(const StuckPlace& place)
+    {
+        const std::lock_guard lock(mutex_);
+        if (++devices_[place.device] == kStuckPerDevice)
+            qCInfo(lcDisk) << "device refused, reads there are stuck:" << place.device;
+        ++files_[place.file];
+        if (place.requested != place.file)
+            ++files_[place.requested];
+        return total_.fetch_add(1) + 1;
+    }
+
+    int remove(const StuckPlace& place)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto drop = [](auto& hash, const auto& key) {
+            if (--hash[key] <= 0)
+                hash.remove(key);
+        };
+        drop(devices_, place.device);
+        drop(files_, place.file);
+        if (place.requested != place.file)
+            drop(files_, place.requested);
+        return total_.fetch_sub(1) - 1;
+    }
+
+    bool deviceRefused(std::uint64_t device)
+    {
+        if (total() == 0)
+            return false; // the usual case, without the lock
+        const std::lock_guard lock(mutex_);
+        return devices_.value(device) >= kStuckPerDevice;
+    }
+
+    bool fileStuck(const QByteArray& file)
+    {
+        if (total() == 0)
+            return false;
+        const std::lock_guard lock(mutex_);
+        return files_.contains(file);
+    }
+
+private:
+    std::atomic<int> total_{0};
+    std::mutex mutex_;
+    QHash<std::uint64_t, int> devices_;
+    QHash<QByteArray, int> files_;
+};
+
+// The one book of the program.
+StuckBook& stuckBook();
+
+} // namespace tavik
