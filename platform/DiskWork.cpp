@@ -10,6 +10,7 @@
 
 #include "platform/MountTable.h"
 #include "platform/PathText.h"
+#include "platform/Platform.h"
 
 Q_LOGGING_CATEGORY(lcDisk, "tavik.disk", QtWarningMsg)
 
@@ -112,7 +113,7 @@ public:
                   disk::Deliver deliver)
     {
         const quint64 id = ++last_;
-        open_.emplace(id, Open{job, context, deadline, DiskJob::nowMs(), std::move(deliver)});
+        open_.emplace(id, Open{job, context, deadline, monotonicMs(), std::move(deliver)});
         wakeIn(look(deadline));
         return id;
     }
@@ -148,7 +149,7 @@ private:
 
     void check()
     {
-        const std::int64_t now = DiskJob::nowMs();
+        const std::int64_t now = monotonicMs();
         std::int64_t next = std::numeric_limits<std::int64_t>::max();
         std::vector<disk::Deliver> givenUp;
         for (auto it = open_.begin(); it != open_.end();) {
@@ -249,13 +250,6 @@ bool disk::commit()
     return !job || job->commit();
 }
 
-std::int64_t DiskJob::nowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 void DiskJob::noteSticking(std::uint64_t device, const QString& file)
 {
     const std::lock_guard lock(placeMutex_);
@@ -268,7 +262,7 @@ void DiskJob::noteSticking(std::uint64_t device, const QString& file)
 bool DiskJob::begin()
 {
     lowerWorkerPriority();
-    beganAt_.store(std::max<std::int64_t>(1, nowMs()));
+    beganAt_.store(std::max<std::int64_t>(1, monotonicMs()));
     int expected = Queued;
     if (!phase_.compare_exchange_strong(expected, Running))
         return false; // cancelled while it waited
@@ -302,7 +296,7 @@ bool DiskJob::begin()
 void DiskJob::keepAlive()
 {
     if (phase_.load() == Running)
-        beganAt_.store(std::max<std::int64_t>(1, nowMs()));
+        beganAt_.store(std::max<std::int64_t>(1, monotonicMs()));
 }
 
 bool DiskJob::commit()
