@@ -18,6 +18,7 @@
 #include "scores/HighScoreFile.h"
 #include "scores/HighScorePath.h"
 #include "tests/Collection.h"
+#include "platform/AtomicFile.h"
 #include "platform/MountTable.h"
 
 using namespace std::chrono_literals;
@@ -65,6 +66,8 @@ const std::map<QString, std::function<void()>>& diskCalls()
         {"highScorePath", [] { highScorePath(folder); }},
         {"leseListeFuer", [] { leseListeFuer(folder, listenPfad(folder)); }},
         {"trageEin", [] { trageEin(folder, listenPfad(folder), "x", 1); }},
+        {"AtomicFile::read", [] { AtomicFile(file).read(100); }},
+        {"makeFolders", [] { makeFolders(folder); }},
     };
     return calls;
 }
