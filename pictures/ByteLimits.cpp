@@ -1,5 +1,7 @@
 #include "pictures/ByteLimits.h"
 
+#include "platform/FileSystem.h"
+
 namespace tavik {
 
 QString endungVon(const QString& path)
@@ -9,9 +11,9 @@ QString endungVon(const QString& path)
 
 qint64 grenzeFuer(const QString& endung)
 {
-    if (endung == QLatin1String("jpg"))
+    if (endung == kJpgExtension)
         return kJpgLimit;
-    if (endung == QLatin1String("bmp"))
+    if (endung == kBmpExtension)
         return kBmpLimit;
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The size limits of picture files, by the extension of their name.
+// The size limits of picture files, by the extension of their name (the extensions are
+// platform/FileSystem.h's: the file list shows the same ones).
 
 #include <QString>
 

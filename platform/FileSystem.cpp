@@ -20,6 +20,12 @@
 
 namespace tavik {
 
+const QStringList& pictureExtensions()
+{
+    static const QStringList extensions{kBmpExtension, kJpgExtension};
+    return extensions;
+}
+
 QString joinPath(const QString& folder, const QString& name)
 {
     if (folder.endsWith(QLatin1Char('/')))

@@ -15,6 +15,12 @@
 
 namespace tavik {
 
+// The picture files, by the end of their names: ".bmp" and ".jpg" in any letter case. The one
+// list of them: the file list shows these, and the byte limits are kept for these.
+inline constexpr QLatin1String kBmpExtension("bmp");
+inline constexpr QLatin1String kJpgExtension("jpg");
+const QStringList& pictureExtensions(); // both, lower case
+
 // Joins a folder and a name with one separator, also at the root "/".
 QString joinPath(const QString& folder, const QString& name);
 
