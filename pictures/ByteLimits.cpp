@@ -18,10 +18,10 @@ qint64 grenzeFuer(const QString& endung)
     return 0;
 }
 
-bool zuGrossFuerVorschau(const QString& endung, qint64 bytes)
+bool zuGrossFuerVorschau(const QString& endung, std::optional<qint64> bytes)
 {
     const qint64 limit = grenzeFuer(endung);
-    return limit > 0 && bytes > limit;
+    return limit > 0 && bytes && *bytes > limit;
 }
 
 } // namespace tavik

@@ -29,12 +29,9 @@ std::optional<Inspected> inspectFile(const QString& path, qint64 maxBytes)
         qCInfo(lcPictures) << "refused, not a picture name:" << path;
         return std::nullopt;
     }
-    ReadRefusal why = ReadRefusal::Unreadable;
-    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes, &why);
-    if (!bytes) {
-        qCInfo(lcPictures) << "refused," << describe(why) << "(limit" << maxBytes << "bytes):" << path;
+    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes);
+    if (!bytes)
         return std::nullopt;
-    }
     std::optional<PictureHeader> header = inspectPicture(*bytes);
     if (!header) {
         qCInfo(lcPictures) << "refused, header not sane or data short:" << path;

@@ -2,6 +2,11 @@
 // Decoding a picture file once, at the size it is drawn, within a bounded cost. Every
 // function reads the file itself and checks everything again: a file can change between
 // being collected and being shown. Safe on any thread; nothing here keeps state.
+//
+// Failures in pictures: a file that cannot be used gives an empty answer, never a reason:
+// nothing (std::nullopt), a false acceptableForGame, and in a Decoded a null image (and an
+// invalid size when it could not even be measured). Why is logged under "tavik.pictures"
+// (PictureLog.h): the player only ever sees an empty box or a file not taken.
 
 #include <QImage>
 #include <QSize>

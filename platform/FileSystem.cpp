@@ -213,11 +213,13 @@ bool fileAnswers(const QString& path)
     return ok;
 }
 
-qint64 fileLength(const QString& path)
+std::optional<qint64> fileLength(const QString& path)
 {
     TAVIK_DISK_CALL();
-    struct stat st;
-    return ::stat(encodePath(path).constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
+    struct stat st {};
+    if (::stat(encodePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return static_cast<qint64>(st.st_size);
 }
 
 bool openForReading(QFile& file, const QString& path)

@@ -74,9 +74,9 @@ bool openForReading(QFile& file, const QString& path);
 // lies in the page cache for the decoder.
 bool fileAnswers(const QString& path);
 
-// The length of the file at `path` in bytes, found by its exact bytes; 0 when it cannot be
-// measured.
-qint64 fileLength(const QString& path);
+// The length of the file at `path` in bytes, found by its exact bytes; nothing when it
+// cannot be measured.
+std::optional<qint64> fileLength(const QString& path);
 
 struct Volume {
     QString rootPath; // where it is mounted

@@ -3,6 +3,12 @@
 // that tests can script them: the time of day and the program folder; and the one clock for
 // elapsed time below the windows. The modal message box is in MessageBox.h; chance, which
 // only the deal asks for, in rules/RandomSource.h.
+//
+// Failures in platform: a call that can fail returns std::optional. A question gives its
+// answer or nothing when the system has none (a folder that cannot be read, a file that
+// cannot be measured, a disk job given up at its deadline); a file action whose reason the
+// player is told (AtomicFile.h) gives nothing when it was done, or the FileFailure with the
+// system's error number. The words for the player are made above, never here.
 
 #include <QString>
 

@@ -2,6 +2,11 @@
 // The high-score file "HSTavik" and what the game does with it: where it starts from, and
 // what becomes of a missing, unreadable or read-only list. The safe rewrite through
 // "HSTavikt" under the folder's lock is platform/AtomicFile.h.
+//
+// Failures in scores: an answer that can fail carries, beside its result, the FileError of
+// what went wrong (`fehler`); when it is set the list was left as it was and the result is
+// the harmless one (place 0, ten empty entries). The window puts a FileError into German
+// words (FileError.h).
 
 #include <QString>
 

@@ -70,6 +70,18 @@ private slots:
         QCOMPARE(uprightSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
     }
 
+    void fileLengthTellsAnEmptyFileFromNone()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeBytes(dir.filePath("leer.jpg"), ""));
+        QVERIFY(writeBytes(dir.filePath("drei.jpg"), "abc"));
+        QCOMPARE(fileLength(dir.filePath("leer.jpg")), std::optional<qint64>(0));
+        QCOMPARE(fileLength(dir.filePath("drei.jpg")), std::optional<qint64>(3));
+        QCOMPARE(fileLength(dir.filePath("fehlt.jpg")), std::optional<qint64>());
+        // What cannot be measured is not refused for its length: reading it decides.
+        QVERIFY(!zuGrossFuerVorschau("jpg", std::nullopt));
+    }
+
     void badPicturesAreNotTaken_data()
     {
         QTest::addColumn<QString>("kind");
