@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/FileDescriptor.h"
 #include "platform/NameOrder.h"
 #include "platform/PathText.h"
 #include "platform/ThreadGuard.h"
@@ -89,8 +90,8 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
     std::vector<QByteArray> wanted;
     for (const QString& e : extensions)
         wanted.push_back(e.toLatin1().toLower());
-    const int dirFd = ::open(encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    const FileDescriptor dir(::open(encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
         return std::nullopt;
     // The names stay bytes until they are sorted; only the listed ones become text.
     // Kept by the reading thread from one folder to the next: fresh memory for a hundred
@@ -102,11 +103,9 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
     files.starts.assign(1, 0);
     std::unique_ptr<char[]> buffer(new char[kDirentBuffer]);
     for (;;) {
-        const ssize_t got = ::getdents64(dirFd, buffer.get(), kDirentBuffer);
-        if (got < 0) {
-            ::close(dirFd);
+        const ssize_t got = ::getdents64(dir.get(), buffer.get(), kDirentBuffer);
+        if (got < 0)
             return std::nullopt;
-        }
         if (got == 0)
             break;
         for (ssize_t at = 0; at < got;) {
@@ -121,7 +120,7 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
                 continue; // the common case decided without a system call
             if (type == DT_UNKNOWN || type == DT_LNK) {
                 struct stat st {};
-                if (::fstatat(dirFd, raw, &st, 0) != 0)
+                if (::fstatat(dir.get(), raw, &st, 0) != 0)
                     continue; // dangling link or vanished
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
@@ -131,7 +130,6 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
                 files.append(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
         }
     }
-    ::close(dirFd);
     return FolderListing{sortedNames(folders, true), sortedNames(files, false)};
 }
 
@@ -194,23 +192,20 @@ bool fileAnswers(const QString& path)
     TAVIK_DISK_CALL();
     constexpr qint64 kEnough = 1024 * 1024;
     // Non-blocking open: a named pipe would otherwise wait for a writer.
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    const FileDescriptor fd(::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     char buffer[64 * 1024];
-    for (qint64 total = 0; ok && total < kEnough;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n >= 0;
-        if (n <= 0)
-            break;
-        total += n;
+    for (qint64 total = 0; total < kEnough;) {
+        const std::optional<qint64> n = fd.readFully(buffer, sizeof buffer);
+        if (!n)
+            return false;
+        if (*n < qint64(sizeof buffer))
+            break; // the end of the file
+        total += *n;
     }
-    ::close(fd);
-    return ok;
+    return true;
 }
 
 std::optional<qint64> fileLength(const QString& path)
