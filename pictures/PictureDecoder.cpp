@@ -140,20 +140,4 @@ bool acceptableForGame(const QString& path)
     return true;
 }
 
-QImage decodeExactly(const QString& path, QSize size)
-{
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
-    if (!in || size.isEmpty() || !affordable(*in, size, path))
-        return {};
-    return decodeBytes(*in, size);
-}
-
-std::optional<QSize> uprightSize(const QString& path)
-{
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
-    if (!in)
-        return std::nullopt;
-    return in->header.upright();
-}
-
 } // namespace tavik

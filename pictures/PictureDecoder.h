@@ -37,14 +37,4 @@ Decoded decodeForBox(const QString& path, const std::function<QSize(QSize uprigh
 // header is sane, whose predicted cost is within budget, and which really decodes to an image. Any thread.
 bool acceptableForGame(const QString& path);
 
-// The size of the picture as it is meant to be seen (width and height swapped when its EXIF
-// orientation turns it by a quarter), from the header; nothing when the file is over its
-// byte limit (the preview's: a file exactly at the limit counts), not a sane JPEG or BMP,
-// or unreadable.
-std::optional<QSize> uprightSize(const QString& path);
-
-// The picture decoded upright at exactly `size` device pixels, whatever its proportions;
-// null when it cannot be shown. The same checks as decodeFitted.
-QImage decodeExactly(const QString& path, QSize size);
-
 } // namespace tavik

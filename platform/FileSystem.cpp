@@ -133,18 +133,6 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
     return FolderListing{sortedNames(folders, true), sortedNames(files, false)};
 }
 
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions)
-{
-    auto listing = readFolder(folder, extensions);
-    return listing ? std::optional<QStringList>(listing->files.toStringList()) : std::nullopt;
-}
-
-std::optional<QStringList> listSubfolders(const QString& folder)
-{
-    auto listing = readFolder(folder, {});
-    return listing ? std::optional<QStringList>(listing->subfolders.toStringList()) : std::nullopt;
-}
-
 struct NameList::Data {
     QStringList texts; // names as text, or
     RawNames raw;      // UTF-8 names
@@ -176,17 +164,6 @@ QString NameList::at(qsizetype i) const
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QStringList NameList::toStringList() const
-{
-    if (d_ && d_->order.empty())
-        return d_->texts;
-    QStringList texts;
-    texts.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        texts.append(at(i));
-    return texts;
-}
-
 bool fileAnswers(const QString& path)
 {
     TAVIK_DISK_CALL();
@@ -215,19 +192,6 @@ std::optional<qint64> fileLength(const QString& path)
     if (::stat(encodePath(path).constData(), &st) != 0)
         return std::nullopt;
     return static_cast<qint64>(st.st_size);
-}
-
-bool openForReading(QFile& file, const QString& path)
-{
-    TAVIK_DISK_CALL();
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
 }
 
 QList<Volume> listVolumes()

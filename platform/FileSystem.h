@@ -3,7 +3,7 @@
 // folder (read once for both), and the mounted volumes. Plain Core code, fast on large
 // folders. Paths are text as PathText.h describes: every listed name opens again.
 
-#include <QFile>
+#include <QLatin1String>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,9 +39,7 @@ public:
     NameList(RawNames&& raw, std::vector<unsigned>&& order);
 
     qsizetype size() const;
-    bool isEmpty() const { return size() == 0; }
     QString at(qsizetype i) const;
-    QStringList toStringList() const;
 
 private:
     struct Data;
@@ -59,13 +57,6 @@ struct FolderListing {
 // file names that are not are left out, since the picture readers open files by their text.
 // Nothing when the folder cannot be read.
 std::optional<FolderListing> readFolder(const QString& folder, const QStringList& extensions);
-
-// The two halves of readFolder, for callers that want only one.
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions);
-std::optional<QStringList> listSubfolders(const QString& folder);
-
-// Opens `path` for reading by its exact bytes, also below a folder whose name is not UTF-8.
-bool openForReading(QFile& file, const QString& path);
 
 // Reads the start of a regular file (up to about a megabyte, more than any picture the game
 // takes) with plain system calls, false when it cannot. Qt's image reader holds a

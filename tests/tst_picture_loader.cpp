@@ -59,7 +59,6 @@ const std::map<QString, std::function<void()>>& diskCalls()
         {"readFolder", [] { readFolder(folder, {"jpg"}); }},
         {"fileLength", [] { fileLength(file); }},
         {"fileAnswers", [] { fileAnswers(file); }},
-        {"openForReading", [] { QFile f; openForReading(f, file); }},
         {"listVolumes", [] { listVolumes(); }},
         {"readPictureBytes", [] { readPictureBytes(file, 75000); }},
         {"MountTable::current", [] { MountTable::current(); }},
