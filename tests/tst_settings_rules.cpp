@@ -11,6 +11,7 @@
 #include "pictures/PictureDecoder.h"
 #include "tests/Collection.h"
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
 #include "tests/PictureOracles.h"
 #include "tests/TestPictures.h"
 
@@ -243,6 +244,25 @@ private slots:
         QVERIFY(!files(dir.filePath("zu")));
         QVERIFY(!subfolders(dir.filePath("zu")));
         ::chmod(QFile::encodeName(dir.filePath("zu")).constData(), 0755);
+    }
+
+    // Sixty names that share their first `shared` characters and differ in the next two: the
+    // sort splits them byte by byte on both sides of the eighth key byte, and past the
+    // sixteenth only the comparison decides.
+    void namesWithALongSharedBeginning_data()
+    {
+        QTest::addColumn<int>("shared");
+        for (int shared : {7, 8, 15, 16})
+            QTest::addRow("%d shared", shared) << shared;
+    }
+    void namesWithALongSharedBeginning()
+    {
+        QFETCH(int, shared);
+        QStringList expected; // digits before letters, as in German
+        for (const char first : {'a', 'b'})
+            for (const char second : QByteArray("0123456789abcdefghijklmnopqrst"))
+                expected << QString(shared, QLatin1Char('k')) + QLatin1Char(first) + QLatin1Char(second);
+        QCOMPARE(sortedGermanly(std::vector<QString>(expected.crbegin(), expected.crend())), expected);
     }
 
     void paths()
