@@ -1,5 +1,7 @@
 #include "pictures/ByteLimits.h"
 
+#include "platform/FileSystem.h"
+
 namespace tavik {
 
 QString endungVon(const QString& path)
@@ -9,17 +11,17 @@ QString endungVon(const QString& path)
 
 qint64 grenzeFuer(const QString& endung)
 {
-    if (endung == QLatin1String("jpg"))
+    if (endung == kJpgExtension)
         return kJpgLimit;
-    if (endung == QLatin1String("bmp"))
+    if (endung == kBmpExtension)
         return kBmpLimit;
     return 0;
 }
 
-bool zuGrossFuerVorschau(const QString& endung, qint64 bytes)
+bool zuGrossFuerVorschau(const QString& endung, std::optional<qint64> bytes)
 {
     const qint64 limit = grenzeFuer(endung);
-    return limit > 0 && bytes > limit;
+    return limit > 0 && bytes && *bytes > limit;
 }
 
 } // namespace tavik

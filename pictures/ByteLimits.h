@@ -1,7 +1,10 @@
 #pragma once
-// The size limits of picture files, by the extension of their name.
+// The size limits of picture files, by the extension of their name (the extensions are
+// platform/FileSystem.h's: the file list shows the same ones).
 
 #include <QString>
+
+#include <optional>
 
 namespace tavik {
 
@@ -14,7 +17,8 @@ QString endungVon(const QString& path);
 // The byte limit for an extension, or 0 when it is not a picture extension.
 qint64 grenzeFuer(const QString& endung);
 
-// The preview refuses a picture above its limit; one exactly at the limit is shown.
-bool zuGrossFuerVorschau(const QString& endung, qint64 bytes);
+// The preview refuses a picture above its limit; one exactly at the limit is shown. A file
+// that could not be measured is not refused here: the read that follows decides.
+bool zuGrossFuerVorschau(const QString& endung, std::optional<qint64> bytes);
 
 } // namespace tavik

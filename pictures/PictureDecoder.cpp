@@ -29,12 +29,9 @@ std::optional<Inspected> inspectFile(const QString& path, qint64 maxBytes)
         qCInfo(lcPictures) << "refused, not a picture name:" << path;
         return std::nullopt;
     }
-    ReadRefusal why = ReadRefusal::Unreadable;
-    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes, &why);
-    if (!bytes) {
-        qCInfo(lcPictures) << "refused," << describe(why) << "(limit" << maxBytes << "bytes):" << path;
+    std::optional<QByteArray> bytes = readPictureBytes(path, maxBytes);
+    if (!bytes)
         return std::nullopt;
-    }
     std::optional<PictureHeader> header = inspectPicture(*bytes);
     if (!header) {
         qCInfo(lcPictures) << "refused, header not sane or data short:" << path;
@@ -141,22 +138,6 @@ bool acceptableForGame(const QString& path)
         return false;
     }
     return true;
-}
-
-QImage decodeExactly(const QString& path, QSize size)
-{
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
-    if (!in || size.isEmpty() || !affordable(*in, size, path))
-        return {};
-    return decodeBytes(*in, size);
-}
-
-std::optional<QSize> uprightSize(const QString& path)
-{
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
-    if (!in)
-        return std::nullopt;
-    return in->header.upright();
 }
 
 } // namespace tavik

@@ -2,6 +2,11 @@
 // Decoding a picture file once, at the size it is drawn, within a bounded cost. Every
 // function reads the file itself and checks everything again: a file can change between
 // being collected and being shown. Safe on any thread; nothing here keeps state.
+//
+// Failures in pictures: a file that cannot be used gives an empty answer, never a reason:
+// nothing (std::nullopt), a false acceptableForGame, and in a Decoded a null image (and an
+// invalid size when it could not even be measured). Why is logged under "tavik.pictures"
+// (PictureLog.h): the player only ever sees an empty box or a file not taken.
 
 #include <QImage>
 #include <QSize>
@@ -31,15 +36,5 @@ Decoded decodeForBox(const QString& path, const std::function<QSize(QSize uprigh
 // Taken into a game: a .jpg under 75000 bytes or a .bmp under 800000 bytes, a regular readable file, whose
 // header is sane, whose predicted cost is within budget, and which really decodes to an image. Any thread.
 bool acceptableForGame(const QString& path);
-
-// The size of the picture as it is meant to be seen (width and height swapped when its EXIF
-// orientation turns it by a quarter), from the header; nothing when the file is over its
-// byte limit (the preview's: a file exactly at the limit counts), not a sane JPEG or BMP,
-// or unreadable.
-std::optional<QSize> uprightSize(const QString& path);
-
-// The picture decoded upright at exactly `size` device pixels, whatever its proportions;
-// null when it cannot be shown. The same checks as decodeFitted.
-QImage decodeExactly(const QString& path, QSize size);
 
 } // namespace tavik

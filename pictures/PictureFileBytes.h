@@ -8,14 +8,10 @@
 
 namespace tavik {
 
-// Why a file's bytes were not read.
-enum class ReadRefusal { Unreadable, NotAFile, TooLarge, NotAPicture };
-const char* describe(ReadRefusal why);
-
 // The whole content of `path` when it is a regular, readable file of at most `maxBytes`
 // bytes that begins like a JPEG or a BMP. Anything else costs one open and one short read
 // (never blocks on a pipe or a device). Nothing otherwise, also when the file grew past
-// `maxBytes` while it was read; `why` then says why.
-std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes, ReadRefusal* why = nullptr);
+// `maxBytes` while it was read; why is logged (PictureLog.h).
+std::optional<QByteArray> readPictureBytes(const QString& path, qint64 maxBytes);
 
 } // namespace tavik

@@ -32,12 +32,9 @@ void PictureLoader::answer(quint64 generation, quint64 ticket, const QString& pa
         qCInfo(lcPictures) << "no longer wanted:" << path;
         return;
     }
-    if (!d) {
+    if (!d)
         qCInfo(lcPictures) << "past its deadline, or refused:" << path;
-        emit failed(ticket, path);
-        return;
-    }
-    emit ready(ticket, path, QPixmap::fromImage(d->image), d->fitted);
+    emit answered(ticket, path, d);
 }
 
 void PictureLoader::cancelAll()

@@ -1,10 +1,10 @@
 #pragma once
 // Reads and decodes pictures through the disk work for a window: each request is answered
-// on the GUI thread by ready() or failed(), never by a wait.
+// on the GUI thread by answered(), never by a wait.
 
 #include <QObject>
-#include <QPixmap>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "pictures/PictureDecoder.h"
@@ -22,17 +22,16 @@ public:
     explicit PictureLoader(Decode decode, std::chrono::milliseconds deadline = kDiskDeadline,
                            QObject* parent = nullptr);
 
-    // Answered by exactly one ready() or failed() carrying the returned ticket, unless
-    // cancelAll() comes first.
+    // Answered by exactly one answered() carrying the returned ticket, unless cancelAll()
+    // comes first.
     quint64 request(const QString& path, QSize area, qreal dpr);
     // Every open request is forgotten: no answer comes for it, and jobs not yet begun do no work.
     void cancelAll();
 
 signals:
-    // The decoder's answer; the pixmap is null when the file could not be decoded.
-    void ready(quint64 ticket, const QString& path, const QPixmap& pixmap, QSize fitted);
-    // Past the deadline, or refused at once while too many reads are stuck.
-    void failed(quint64 ticket, const QString& path);
+    // The decoder's answer (its image null when the file could not be decoded), or nothing
+    // when the request was past its deadline or refused at once while reads are stuck.
+    void answered(quint64 ticket, const QString& path, const std::optional<tavik::Decoded>& decoded);
 
 private:
     void answer(quint64 generation, quint64 ticket, const QString& path, const std::optional<Decoded>& d);

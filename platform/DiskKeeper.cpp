@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/DiskWork.h"
+#include "platform/Platform.h"
 
 namespace tavik {
 
@@ -25,7 +26,7 @@ public:
                   disk::Deliver deliver)
     {
         const quint64 id = ++last_;
-        open_.emplace(id, Open{job, context, deadline, DiskJob::nowMs(), std::move(deliver)});
+        open_.emplace(id, Open{job, context, deadline, monotonicMs(), std::move(deliver)});
         wakeIn(look(deadline));
         return id;
     }
@@ -61,7 +62,7 @@ private:
 
     void check()
     {
-        const std::int64_t now = DiskJob::nowMs();
+        const std::int64_t now = monotonicMs();
         std::int64_t next = std::numeric_limits<std::int64_t>::max();
         std::vector<disk::Deliver> givenUp;
         for (auto it = open_.begin(); it != open_.end();) {

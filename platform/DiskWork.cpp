@@ -1,4 +1,5 @@
 #include "platform/DiskWork.h"
+#include "platform/Platform.h"
 
 #include <QThread>
 #include <sys/resource.h>
@@ -73,13 +74,6 @@ bool disk::commit()
     return !job || job->commit();
 }
 
-std::int64_t DiskJob::nowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 void DiskJob::noteSticking(std::uint64_t device, const QString& file)
 {
     const std::lock_guard lock(placeMutex_);
@@ -92,7 +86,7 @@ void DiskJob::noteSticking(std::uint64_t device, const QString& file)
 bool DiskJob::begin()
 {
     lowerWorkerPriority();
-    beganAt_.store(std::max<std::int64_t>(1, nowMs()));
+    beganAt_.store(std::max<std::int64_t>(1, monotonicMs()));
     int expected = Queued;
     if (!phase_.compare_exchange_strong(expected, Running))
         return false; // cancelled while it waited
@@ -126,7 +120,7 @@ bool DiskJob::begin()
 void DiskJob::keepAlive()
 {
     if (phase_.load() == Running)
-        beganAt_.store(std::max<std::int64_t>(1, nowMs()));
+        beganAt_.store(std::max<std::int64_t>(1, monotonicMs()));
 }
 
 bool DiskJob::commit()

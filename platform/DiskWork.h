@@ -72,10 +72,8 @@ public:
     // had not begun (so it can never count as stuck).
     bool cancel();
     bool dropped() const { return phase_.load() == Dropped; }
-    // When the worker began it or last kept it alive (steady clock), or 0 while it is queued.
+    // When the worker began it or last kept it alive (monotonicMs), or 0 while it is queued.
     std::int64_t beganAtMs() const { return beganAt_.load(); }
-
-    static std::int64_t nowMs();
 
 private:
     enum Phase { Queued, Running, Committed, Ended, Expired, Dropped };

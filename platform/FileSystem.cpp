@@ -14,11 +14,18 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/FileDescriptor.h"
 #include "platform/NameOrder.h"
 #include "platform/PathText.h"
 #include "platform/ThreadGuard.h"
 
 namespace tavik {
+
+const QStringList& pictureExtensions()
+{
+    static const QStringList extensions{kBmpExtension, kJpgExtension};
+    return extensions;
+}
 
 QString joinPath(const QString& folder, const QString& name)
 {
@@ -83,8 +90,8 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
     std::vector<QByteArray> wanted;
     for (const QString& e : extensions)
         wanted.push_back(e.toLatin1().toLower());
-    const int dirFd = ::open(encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    const FileDescriptor dir(::open(encodePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
         return std::nullopt;
     // The names stay bytes until they are sorted; only the listed ones become text.
     // Kept by the reading thread from one folder to the next: fresh memory for a hundred
@@ -96,11 +103,9 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
     files.starts.assign(1, 0);
     std::unique_ptr<char[]> buffer(new char[kDirentBuffer]);
     for (;;) {
-        const ssize_t got = ::getdents64(dirFd, buffer.get(), kDirentBuffer);
-        if (got < 0) {
-            ::close(dirFd);
+        const ssize_t got = ::getdents64(dir.get(), buffer.get(), kDirentBuffer);
+        if (got < 0)
             return std::nullopt;
-        }
         if (got == 0)
             break;
         for (ssize_t at = 0; at < got;) {
@@ -115,7 +120,7 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
                 continue; // the common case decided without a system call
             if (type == DT_UNKNOWN || type == DT_LNK) {
                 struct stat st {};
-                if (::fstatat(dirFd, raw, &st, 0) != 0)
+                if (::fstatat(dir.get(), raw, &st, 0) != 0)
                     continue; // dangling link or vanished
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
@@ -125,20 +130,7 @@ std::optional<FolderListing> readFolder(const QString& folder, const QStringList
                 files.append(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
         }
     }
-    ::close(dirFd);
     return FolderListing{sortedNames(folders, true), sortedNames(files, false)};
-}
-
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions)
-{
-    auto listing = readFolder(folder, extensions);
-    return listing ? std::optional<QStringList>(listing->files.toStringList()) : std::nullopt;
-}
-
-std::optional<QStringList> listSubfolders(const QString& folder)
-{
-    auto listing = readFolder(folder, {});
-    return listing ? std::optional<QStringList>(listing->subfolders.toStringList()) : std::nullopt;
 }
 
 struct NameList::Data {
@@ -172,59 +164,34 @@ QString NameList::at(qsizetype i) const
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QStringList NameList::toStringList() const
-{
-    if (d_ && d_->order.empty())
-        return d_->texts;
-    QStringList texts;
-    texts.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        texts.append(at(i));
-    return texts;
-}
-
 bool fileAnswers(const QString& path)
 {
     TAVIK_DISK_CALL();
     constexpr qint64 kEnough = 1024 * 1024;
     // Non-blocking open: a named pipe would otherwise wait for a writer.
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    const FileDescriptor fd(::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     char buffer[64 * 1024];
-    for (qint64 total = 0; ok && total < kEnough;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n >= 0;
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    ::close(fd);
-    return ok;
-}
-
-qint64 fileLength(const QString& path)
-{
-    TAVIK_DISK_CALL();
-    struct stat st;
-    return ::stat(encodePath(path).constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
-}
-
-bool openForReading(QFile& file, const QString& path)
-{
-    TAVIK_DISK_CALL();
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
+    for (qint64 total = 0; total < kEnough;) {
+        const std::optional<qint64> n = fd.readFully(buffer, sizeof buffer);
+        if (!n)
+            return false;
+        if (*n < qint64(sizeof buffer))
+            break; // the end of the file
+        total += *n;
     }
     return true;
+}
+
+std::optional<qint64> fileLength(const QString& path)
+{
+    TAVIK_DISK_CALL();
+    struct stat st {};
+    if (::stat(encodePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return static_cast<qint64>(st.st_size);
 }
 
 QList<Volume> listVolumes()

@@ -3,7 +3,7 @@
 // folder (read once for both), and the mounted volumes. Plain Core code, fast on large
 // folders. Paths are text as PathText.h describes: every listed name opens again.
 
-#include <QFile>
+#include <QLatin1String>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +14,12 @@
 #include "platform/NameOrder.h"
 
 namespace tavik {
+
+// The picture files, by the end of their names: ".bmp" and ".jpg" in any letter case. The one
+// list of them: the file list shows these, and the byte limits are kept for these.
+inline constexpr QLatin1String kBmpExtension("bmp");
+inline constexpr QLatin1String kJpgExtension("jpg");
+const QStringList& pictureExtensions(); // both, lower case
 
 // Joins a folder and a name with one separator, also at the root "/".
 QString joinPath(const QString& folder, const QString& name);
@@ -33,9 +39,7 @@ public:
     NameList(RawNames&& raw, std::vector<unsigned>&& order);
 
     qsizetype size() const;
-    bool isEmpty() const { return size() == 0; }
     QString at(qsizetype i) const;
-    QStringList toStringList() const;
 
 private:
     struct Data;
@@ -54,13 +58,6 @@ struct FolderListing {
 // Nothing when the folder cannot be read.
 std::optional<FolderListing> readFolder(const QString& folder, const QStringList& extensions);
 
-// The two halves of readFolder, for callers that want only one.
-std::optional<QStringList> listFiles(const QString& folder, const QStringList& extensions);
-std::optional<QStringList> listSubfolders(const QString& folder);
-
-// Opens `path` for reading by its exact bytes, also below a folder whose name is not UTF-8.
-bool openForReading(QFile& file, const QString& path);
-
 // Reads the start of a regular file (up to about a megabyte, more than any picture the game
 // takes) with plain system calls, false when it cannot. Qt's image reader holds a
 // process-wide lock while it probes a file, so a read that hangs inside it would stop every
@@ -68,9 +65,9 @@ bool openForReading(QFile& file, const QString& path);
 // lies in the page cache for the decoder.
 bool fileAnswers(const QString& path);
 
-// The length of the file at `path` in bytes, found by its exact bytes; 0 when it cannot be
-// measured.
-qint64 fileLength(const QString& path);
+// The length of the file at `path` in bytes, found by its exact bytes; nothing when it
+// cannot be measured.
+std::optional<qint64> fileLength(const QString& path);
 
 struct Volume {
     QString rootPath; // where it is mounted

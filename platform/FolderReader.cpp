@@ -2,12 +2,6 @@
 
 namespace tavik {
 
-const QStringList& pictureExtensions()
-{
-    static const QStringList extensions{QStringLiteral("bmp"), QStringLiteral("jpg")};
-    return extensions;
-}
-
 std::shared_ptr<DiskJob> listFolder(QObject* context, const QString& folder,
                                     std::function<void(const std::optional<FolderListing>&)> answer)
 {

@@ -14,9 +14,6 @@
 
 namespace tavik {
 
-// The names the file list shows: "*.bmp;*.jpg", in any letter case.
-const QStringList& pictureExtensions();
-
 // Reads `folder`'s subfolders and picture files on a worker; `answer(listing)` on `context`'s
 // thread, with nothing when the folder cannot be read or does not answer in time.
 std::shared_ptr<DiskJob> listFolder(QObject* context, const QString& folder,

@@ -4,13 +4,13 @@
 
 #include <cerrno>
 #include <climits>
-#include <chrono>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "platform/Platform.h"
 #include "platform/ThreadGuard.h"
 
 namespace tavik {
@@ -100,12 +100,12 @@ MountTable MountTable::current()
 {
     TAVIK_DISK_CALL();
     static MountTable cached;
-    static std::chrono::steady_clock::time_point readAt;
+    static std::int64_t readAt = 0;
     const std::lock_guard lock(cacheMutex);
     if (replaced)
         return *replaced;
-    const auto now = std::chrono::steady_clock::now();
-    if (cached.mounts_.empty() || now - readAt > std::chrono::seconds(1)) {
+    const std::int64_t now = monotonicMs();
+    if (cached.mounts_.empty() || now - readAt > 1000) {
         cached = parse(readMountInfo());
         readAt = now;
     }

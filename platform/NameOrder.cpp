@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "platform/RadixSort.h"
 
 namespace tavik {
 
@@ -128,77 +128,16 @@ std::string secondaryKey(std::string_view raw)
     return s;
 }
 
-// Bytes `from` .. `from` + 7 of a key as a number that orders like the bytes themselves
-// (zeros past the end).
-std::uint64_t keyWord(std::string_view key, size_t from)
-{
-    unsigned char bytes[8] = {};
-    if (from < key.size())
-        std::memcpy(bytes, key.data() + from, std::min<size_t>(8, key.size() - from));
-    std::uint64_t word;
-    std::memcpy(&word, bytes, 8);
-    if constexpr (std::endian::native == std::endian::little)
-        word = __builtin_bswap64(word); // the first byte becomes the most significant
-    return word;
-}
-
-// A name's first sixteen primary bytes and its position.
-struct Entry {
-    std::uint64_t head;
-    std::uint64_t next;
-    unsigned index;
-};
-
-unsigned char byteOf(const Entry& e, int at)
-{
-    return static_cast<unsigned char>(at < 8 ? e.head >> (56 - 8 * at) : e.next >> (56 - 8 * (at - 8)));
-}
-
-// Sorts by the sixteen head bytes one byte at a time, most significant first (a byte all
-// entries share costs one counting pass and no move), then by `less` where they tie or a
-// group is small. Comparison sorting of a hundred thousand camera names, which share their
-// first eight bytes, took longer than reading the folder.
-template <typename Less>
-void radixSort(Entry* a, Entry* spare, size_t n, int at, const Less& less)
-{
-    while (n > 48 && at < 16) {
-        size_t count[256] = {};
-        for (size_t i = 0; i < n; ++i)
-            ++count[byteOf(a[i], at)];
-        if (count[byteOf(a[0], at)] == n) {
-            ++at;
-            continue;
-        }
-        size_t start[256];
-        size_t sum = 0;
-        for (int v = 0; v < 256; ++v) {
-            start[v] = sum;
-            sum += count[v];
-        }
-        for (size_t i = 0; i < n; ++i)
-            spare[start[byteOf(a[i], at)]++] = a[i];
-        std::copy(spare, spare + n, a);
-        size_t from = 0;
-        for (int v = 0; v < 256; ++v) {
-            if (count[v] > 1)
-                radixSort(a + from, spare + from, count[v], at + 1, less);
-            from += count[v];
-        }
-        return;
-    }
-    std::sort(a, a + n, less);
-}
-
 std::vector<unsigned> orderByQuickKeys(const QuickKeys& keys, const RawNames& names)
 {
     // Kept by the thread from one folder to the next: fresh memory of this size costs a page
     // fault per page, as much as the sort itself.
-    thread_local std::vector<Entry> entries, spare;
+    thread_local std::vector<radix::Entry> entries, spare;
     entries.resize(names.size());
     spare.resize(names.size());
     for (unsigned i = 0; i < entries.size(); ++i)
-        entries[i] = {keyWord(keys.primaryOf(i), 0), keyWord(keys.primaryOf(i), 8), i};
-    const auto less = [&](const Entry& a, const Entry& b) {
+        entries[i] = {radix::keyWord(keys.primaryOf(i), 0), radix::keyWord(keys.primaryOf(i), 8), i};
+    const auto less = [&](const radix::Entry& a, const radix::Entry& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (a.next != b.next)
@@ -209,7 +148,7 @@ std::vector<unsigned> orderByQuickKeys(const QuickKeys& keys, const RawNames& na
         // Names of these letters order by their UTF-8 bytes as by their UTF-16 text.
         return by != 0 ? by < 0 : names.at(a.index) < names.at(b.index);
     };
-    radixSort(entries.data(), spare.data(), entries.size(), 0, less);
+    radix::sort(entries.data(), spare.data(), entries.size(), 0, less);
     std::vector<unsigned> order(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
         order[i] = entries[i].index;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTime>
 
+#include <chrono>
 #include <climits>
 #include <unistd.h>
 
@@ -11,6 +12,12 @@
 #include "platform/PathText.h"
 
 namespace tavik {
+
+std::int64_t monotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 int SystemTimeOfDay::secondsSinceMidnight() const
 {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "platform/AtomicFile.h"
+
 namespace tavik {
 
 struct FileError {
@@ -18,9 +20,6 @@ struct FileError {
     QString path;   // the file the failure is about (the list or its temporary file)
     int number = 0; // errno, or kNotARegularFile
 };
-
-// The list path names something that is neither a file nor a folder (a pipe, a device).
-constexpr int kNotARegularFile = -1;
 
 // The reason alone, in German: a sentence for the common error numbers, otherwise
 // "Systemfehler N: <the system's text>".

@@ -1,13 +1,19 @@
 #pragma once
-// The high-score file "HSTavik", rewritten through "HSTavikt" so that it always holds
-// either the old list or the new one, whole. One game at a time reads, inserts and writes:
-// the folder that holds the list is locked for the whole rewrite.
+// The high-score file "HSTavik" and what the game does with it: where it starts from, and
+// what becomes of a missing, unreadable or read-only list. The safe rewrite through
+// "HSTavikt" under the folder's lock is platform/AtomicFile.h.
+//
+// Failures in scores: an answer that can fail carries, beside its result, the FileError of
+// what went wrong (`fehler`); when it is set the list was left as it was and the result is
+// the harmless one (place 0, ten empty entries). The window puts a FileError into German
+// words (FileError.h).
 
 #include <QString>
 
 #include <chrono>
 #include <optional>
 
+#include "platform/AtomicFile.h"
 #include "scores/FileError.h"
 #include "scores/HighScoreList.h"
 
@@ -40,19 +46,12 @@ struct Eintragung {
     std::optional<FileError> fehler; // set: the list file was left as it was
 };
 
-// Enters the score into the list at `listPath` and rewrites it: the new text goes to a
-// temporary file of this game's own (created fresh, never through a link: "HSTavikt", or
-// "HSTavikt.<pid>.<n>" when a leftover HSTavikt cannot be removed), is flushed to
-// disk, given the old file's permissions (0644 for a new list) and renamed over the list.
-// A list that exists but cannot be read, or that carries no write permission, is left
-// alone. When `listPath` is missing, the list starts from `seedPath` (if given and readable).
+// Enters the score into the list at `listPath` and rewrites it whole (AtomicFile), keeping
+// its permissions (0644 for a new list). A list that exists but cannot be read, or that
+// carries no write permission, is left alone. When `listPath` is missing, the list starts
+// from `seedPath` (if given and readable).
 Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, const QString& name, int punkte,
                            std::chrono::milliseconds patience = kLockPatience);
-
-// The call that flushes a file or a folder to disk (fsync). Replaceable so that tests can
-// watch the rewrite make itself durable; returns the call it replaces.
-using SyncCall = int (*)(int fd);
-SyncCall setSyncCall(SyncCall call);
 
 // The game end's insertion into the list at `path`, the one highScorePath() picks for the
 // program folder; a list in the player's data folder starts as a copy of the program

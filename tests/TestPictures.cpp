@@ -6,7 +6,11 @@
 #include <QImage>
 #include <QtEndian>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/PathText.h"
 
 namespace tavik::test {
 
@@ -14,6 +18,18 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool openForReading(QFile& file, const QString& path)
+{
+    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 bool writePicture(const QString& path, QSize size, const char* format, qint64 bytes, QColor colour)

@@ -2,6 +2,7 @@
 // Picture files made on the spot for tests.
 
 #include <QColor>
+#include <QFile>
 #include <QSize>
 #include <QString>
 
@@ -14,6 +15,10 @@ bool writePicture(const QString& path, QSize size, const char* format, qint64 by
 
 // Writes raw bytes to a file.
 bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// Opens `path` for reading by its exact bytes (PathText.h), also below a folder whose name is
+// not UTF-8: whether a listed name opens again.
+bool openForReading(QFile& file, const QString& path);
 
 // A BMP header that claims `size` but carries no pixel data.
 QByteArray bmpHeaderOnly(QSize size);

@@ -684,7 +684,7 @@ private slots:
         const QString first = joinPath(options->File1->path(), options->File1->entry(0));
         QCOMPARE(test::onWorker([first] {
                      QFile file;
-                     return openForReading(file, first) ? file.readAll() : QByteArray();
+                     return test::openForReading(file, first) ? file.readAll() : QByteArray();
                  }),
                  picture);
         // The preview reads it by its exact bytes.

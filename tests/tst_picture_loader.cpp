@@ -18,6 +18,7 @@
 #include "scores/HighScoreFile.h"
 #include "scores/HighScorePath.h"
 #include "tests/Collection.h"
+#include "platform/AtomicFile.h"
 #include "platform/MountTable.h"
 
 using namespace std::chrono_literals;
@@ -58,13 +59,14 @@ const std::map<QString, std::function<void()>>& diskCalls()
         {"readFolder", [] { readFolder(folder, {"jpg"}); }},
         {"fileLength", [] { fileLength(file); }},
         {"fileAnswers", [] { fileAnswers(file); }},
-        {"openForReading", [] { QFile f; openForReading(f, file); }},
         {"listVolumes", [] { listVolumes(); }},
         {"readPictureBytes", [] { readPictureBytes(file, 75000); }},
         {"MountTable::current", [] { MountTable::current(); }},
         {"highScorePath", [] { highScorePath(folder); }},
         {"leseListeFuer", [] { leseListeFuer(folder, listenPfad(folder)); }},
         {"trageEin", [] { trageEin(folder, listenPfad(folder), "x", 1); }},
+        {"AtomicFile::read", [] { AtomicFile(file).read(100); }},
+        {"makeFolders", [] { makeFolders(folder); }},
     };
     return calls;
 }
@@ -75,6 +77,39 @@ Decoded picture()
     image.fill(Qt::red);
     return {image, QSize(169, 169)};
 }
+
+// A loader's answers, told apart as the window tells them: the decoder's result, or nothing
+// (past the deadline, or refused).
+class Answers {
+public:
+    explicit Answers(PictureLoader& loader) : spy_(&loader, &PictureLoader::answered) {}
+
+    int count() const { return int(spy_.count()); }
+    int decoded() const { return counted(true); }
+    int failed() const { return counted(false); }
+    // Waits `ms` at most for one more answer of that kind.
+    bool waitDecoded(int ms = 5000) { return waitFor(true, ms); }
+    bool waitFailed(int ms = 5000) { return waitFor(false, ms); }
+    quint64 ticket(int i) const { return spy_.at(i).at(0).value<quint64>(); }
+    QString path(int i) const { return spy_.at(i).at(1).toString(); }
+    std::optional<Decoded> result(int i) const { return spy_.at(i).at(2).value<std::optional<Decoded>>(); }
+
+private:
+    int counted(bool withResult) const
+    {
+        int n = 0;
+        for (int i = 0; i < count(); ++i)
+            n += result(i).has_value() == withResult;
+        return n;
+    }
+    bool waitFor(bool withResult, int ms)
+    {
+        const int before = counted(withResult);
+        return QTest::qWaitFor([&] { return counted(withResult) > before; }, ms);
+    }
+
+    QSignalSpy spy_;
+};
 
 } // namespace
 
@@ -148,13 +183,14 @@ private slots:
     void anAnswerInTimeIsReady()
     {
         PictureLoader loader([](const QString&, QSize, qreal) { return picture(); }, 5s);
-        QSignalSpy ready(&loader, &PictureLoader::ready);
-        QSignalSpy failed(&loader, &PictureLoader::failed);
+        Answers answers(loader);
         const quint64 ticket = loader.request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 2.0);
-        QVERIFY(ready.wait(5000));
-        QCOMPARE(ready[0][0].value<quint64>(), ticket);
-        QCOMPARE(ready[0][3].toSize(), QSize(169, 169));
-        QCOMPARE(failed.count(), 0);
+        QVERIFY(answers.waitDecoded());
+        QCOMPARE(answers.ticket(0), ticket);
+        QCOMPARE(answers.path(0), onDisk(QStringLiteral("a.jpg")));
+        QCOMPARE(answers.result(0)->fitted, QSize(169, 169));
+        QCOMPARE(answers.result(0)->image, picture().image);
+        QCOMPARE(answers.failed(), 0);
     }
 
     void theDecoderGetsTheAreaAndTheRatio()
@@ -162,9 +198,9 @@ private slots:
         QSize area;
         qreal dpr = 0;
         PictureLoader loader([&](const QString&, QSize a, qreal d) { area = a; dpr = d; return picture(); }, 5s);
-        QSignalSpy ready(&loader, &PictureLoader::ready);
+        Answers answers(loader);
         loader.request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 2.0);
-        QVERIFY(ready.wait(5000));
+        QVERIFY(answers.waitDecoded());
         QCOMPARE(area, QSize(167, 167));
         QCOMPARE(dpr, 2.0);
     }
@@ -173,39 +209,36 @@ private slots:
     {
         static Drive drive;
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[0].acquire(); return picture(); }, 100ms);
-        QSignalSpy failed(&loader, &PictureLoader::failed);
-        QSignalSpy ready(&loader, &PictureLoader::ready);
+        Answers answers(loader);
         QElapsedTimer clock;
         clock.start();
         loader.request(onDisk(QStringLiteral("stuck.jpg")), {167, 167}, 1.0);
-        QVERIFY(failed.wait(5000)); // the event loop kept running meanwhile
+        QVERIFY(answers.waitFailed()); // the event loop kept running meanwhile
         QVERIFY(clock.elapsed() >= 100);
         QCOMPARE(disk::stuckCount(), 1);
         drive.gates[0].release();
         QTRY_COMPARE(disk::stuckCount(), 0); // the read ended at last
         QTest::qWait(20);
-        QCOMPARE(ready.count(), 0);
-        QCOMPARE(failed.count(), 1);
+        QCOMPARE(answers.decoded(), 0);
+        QCOMPARE(answers.failed(), 1);
     }
 
     void aSupersededResultIsDropped()
     {
         static Drive drive;
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[1].acquire(); return picture(); }, 10s);
-        QSignalSpy failed(&loader, &PictureLoader::failed);
-        QSignalSpy ready(&loader, &PictureLoader::ready);
+        Answers answers(loader);
         loader.request(onDisk(QStringLiteral("old.jpg")), {167, 167}, 1.0);
         loader.cancelAll();
         drive.gates[1].release();
         QVERIFY(disk::pool()->waitForDone(5000));
         QTest::qWait(20);
-        QCOMPARE(ready.count(), 0);
-        QCOMPARE(failed.count(), 0);
+        QCOMPARE(answers.count(), 0);
         // A request after the cancel is answered as usual.
         drive.gates[1].release();
         loader.request(onDisk(QStringLiteral("new.jpg")), {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000));
-        QCOMPARE(ready[0][1].toString(), onDisk(QStringLiteral("new.jpg")));
+        QVERIFY(answers.waitDecoded());
+        QCOMPARE(answers.path(0), onDisk(QStringLiteral("new.jpg")));
     }
 
     void aJobWaitingInTheQueueIsNotPastItsDeadline()
@@ -213,31 +246,30 @@ private slots:
         static Drive drive;
         const int width = disk::pool()->maxThreadCount();
         PictureLoader busy([](const QString&, QSize, qreal) { drive.gates[4].acquire(); return picture(); }, 10s);
-        QSignalSpy busyReady(&busy, &PictureLoader::ready);
+        Answers busyAnswers(busy);
         for (int i = 0; i < width; ++i)
             busy.request(onDisk(QStringLiteral("busy%1.jpg").arg(i)), {167, 167}, 1.0);
         QTRY_COMPARE(disk::pool()->activeThreadCount(), width);
 
         PictureLoader queued([](const QString&, QSize, qreal) { return picture(); }, 100ms);
-        QSignalSpy ready(&queued, &PictureLoader::ready);
-        QSignalSpy failed(&queued, &PictureLoader::failed);
+        Answers answers(queued);
         queued.request(onDisk(QStringLiteral("queued.jpg")), {167, 167}, 1.0);
-        QVERIFY(!failed.wait(200)); // two of its deadlines behind busy workers
+        QVERIFY(!answers.waitFailed(200)); // two of its deadlines behind busy workers
         QCOMPARE(disk::stuckCount(), 0);
         drive.gates[4].release(width);
-        QVERIFY(ready.wait(5000));
-        QCOMPARE(failed.count(), 0);
-        QTRY_COMPARE(busyReady.count(), width);
+        QVERIFY(answers.waitDecoded());
+        QCOMPARE(answers.failed(), 0);
+        QTRY_COMPARE(busyAnswers.decoded(), width);
 
         // The queue has a bound too: behind workers that stay busy the job fails in the end.
         for (int i = 0; i < width; ++i)
             busy.request(onDisk(QStringLiteral("busy%1.jpg").arg(i)), {167, 167}, 1.0);
         QTRY_COMPARE(disk::pool()->activeThreadCount(), width);
         queued.request(onDisk(QStringLiteral("queued.jpg")), {167, 167}, 1.0);
-        QVERIFY(failed.wait(5000));
-        QCOMPARE(ready.count(), 1);
+        QVERIFY(answers.waitFailed());
+        QCOMPARE(answers.decoded(), 1);
         drive.gates[4].release(width);
-        QTRY_COMPARE(busyReady.count(), 2 * width);
+        QTRY_COMPARE(busyAnswers.decoded(), 2 * width);
     }
 
     void aStuckJobGetsAThreadMoreSoOtherWorkGoesOn()
@@ -245,27 +277,27 @@ private slots:
         static Drive drive;
         const int width = disk::pool()->maxThreadCount();
         PictureLoader busy([](const QString&, QSize, qreal) { drive.gates[5].acquire(); return picture(); }, 10s);
-        QSignalSpy busyReady(&busy, &PictureLoader::ready);
+        Answers busyAnswers(busy);
         for (int i = 0; i + 1 < width; ++i)
             busy.request(onDisk(QStringLiteral("busy%1.jpg").arg(i)), {167, 167}, 1.0);
         PictureLoader stuck([](const QString&, QSize, qreal) { drive.gates[6].acquire(); return picture(); }, 50ms);
-        QSignalSpy failed(&stuck, &PictureLoader::failed);
+        Answers stuckAnswers(stuck);
         stuck.request(onDisk(QStringLiteral("stuck.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
-        QVERIFY(failed.wait(5000));
+        QVERIFY(stuckAnswers.waitFailed());
         QCOMPARE(disk::stuckCount(), 1);
         QCOMPARE(disk::pool()->maxThreadCount(), width + 1);
 
         // Every healthy thread is still busy, and yet a new request is answered.
         PictureLoader other([](const QString&, QSize, qreal) { return picture(); }, 5s);
-        QSignalSpy ready(&other, &PictureLoader::ready);
+        Answers answers(other);
         other.request(onDisk(QStringLiteral("other.jpg")), {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000));
-        QCOMPARE(busyReady.count(), 0);
+        QVERIFY(answers.waitDecoded());
+        QCOMPARE(busyAnswers.count(), 0);
 
         drive.gates[6].release();
         QTRY_COMPARE(disk::pool()->maxThreadCount(), width); // back down once the read returned
         drive.gates[5].release(width - 1);
-        QTRY_COMPARE(busyReady.count(), width - 1);
+        QTRY_COMPARE(busyAnswers.decoded(), width - 1);
     }
 
     // Stuck reads count for the device they stick on. The "share" folder is a mount of its own
@@ -308,20 +340,19 @@ private slots:
         // stuck file is not opened again either, whatever its name.
         std::atomic<int> decoded{0};
         PictureLoader patient([&](const QString&, QSize, qreal) { ++decoded; return picture(); }, 60s);
-        QSignalSpy refused(&patient, &PictureLoader::failed);
-        QSignalSpy ready(&patient, &PictureLoader::ready);
+        Answers answers(patient);
         patient.request(onDisk(QStringLiteral("s9.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
-        QVERIFY(refused.wait(5000));
+        QVERIFY(answers.waitFailed());
         QCOMPARE(decoded.load(), 0);
         patient.request(local + QStringLiteral("/b1.jpg"), {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000));
+        QVERIFY(answers.waitDecoded());
 
         // Once the share answers again, so does the file.
         drive.gates[7].release(5);
         QTRY_COMPARE(disk::stuckCount(), 0);
         patient.request(onDisk(QStringLiteral("s9.jpg"), QStringLiteral("share")), {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000));
-        QCOMPARE(refused.count(), 1);
+        QVERIFY(answers.waitDecoded());
+        QCOMPARE(answers.failed(), 1);
         MountTable::replaceForTests({});
     }
 
@@ -333,25 +364,24 @@ private slots:
                 drive.gates[8].acquire();
             return picture();
         }, 50ms);
-        QSignalSpy failed(&loader, &PictureLoader::failed);
-        QSignalSpy ready(&loader, &PictureLoader::ready);
+        Answers answers(loader);
         const QString hangs = onDisk(QStringLiteral("hangs.jpg"));
         const QString link = QFileInfo(hangs).path() + QStringLiteral("/another-name.jpg");
         QFile::remove(link);
         QVERIFY(QFile::link(hangs, link));
         loader.request(hangs, {167, 167}, 1.0);
-        QVERIFY(failed.wait(5000));
+        QVERIFY(answers.waitFailed());
         QCOMPARE(disk::stuckCount(), 1);
         loader.request(hangs, {167, 167}, 1.0); // refused without a job
         loader.request(link, {167, 167}, 1.0);  // the same file by another name: refused by a worker
         loader.request(onDisk(QStringLiteral("beside.jpg")), {167, 167}, 1.0); // the same disk: read
-        QTRY_COMPARE(failed.count() + ready.count(), 4);
-        QCOMPARE(ready.count(), 1);
+        QTRY_COMPARE(answers.count(), 4);
+        QCOMPARE(answers.decoded(), 1);
         QCOMPARE(disk::stuckCount(), 1);
         drive.gates[8].release();
         QTRY_COMPARE(disk::stuckCount(), 0);
         loader.request(link, {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000));
+        QVERIFY(answers.waitDecoded());
     }
 
     void stuckReadsDoNotPileUpAcrossFolders()
@@ -366,10 +396,10 @@ private slots:
                       + " rw - fuse share rw\n";
         MountTable::replaceForTests(mounts);
         PictureLoader loader([](const QString&, QSize, qreal) { drive.gates[2].acquire(); return picture(); }, 50ms);
-        QSignalSpy failed(&loader, &PictureLoader::failed);
+        Answers answers(loader);
         for (int i = 0; i < kStuckCap; ++i)
             loader.request(onDisk(QStringLiteral("stuck.jpg"), QStringLiteral("share%1").arg(i)), {167, 167}, 1.0);
-        QTRY_COMPARE(failed.count(), kStuckCap);
+        QTRY_COMPARE(answers.failed(), kStuckCap);
         QCOMPARE(disk::stuckCount(), kStuckCap);
         QCOMPARE(disk::pool()->maxThreadCount(), healthy + kStuckCap);
         const int running = disk::pool()->activeThreadCount();
@@ -377,17 +407,16 @@ private slots:
         // At the cap a request in any folder fails at once, long before its own deadline, and
         // starts no job.
         PictureLoader patient([](const QString&, QSize, qreal) { return picture(); }, 60s);
-        QSignalSpy refused(&patient, &PictureLoader::failed);
+        Answers patientAnswers(patient);
         patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
-        QVERIFY(refused.wait(5000));
+        QVERIFY(patientAnswers.waitFailed());
         QCOMPARE(disk::pool()->activeThreadCount(), running);
 
         drive.gates[2].release(kStuckCap);
         QTRY_COMPARE(disk::stuckCount(), 0);
         QTRY_COMPARE(disk::pool()->maxThreadCount(), healthy);
-        QSignalSpy ready(&patient, &PictureLoader::ready);
         patient.request(onDisk(QStringLiteral("next.jpg")), {167, 167}, 1.0);
-        QVERIFY(ready.wait(5000)); // room again
+        QVERIFY(patientAnswers.waitDecoded()); // room again
         MountTable::replaceForTests({});
     }
 

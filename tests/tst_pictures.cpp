@@ -14,6 +14,7 @@
 #include "pictures/PictureDecoder.h"
 #include "pictures/PictureHeader.h"
 #include "tests/HostilePictures.h"
+#include "tests/PictureOracles.h"
 #include "tests/TestPictures.h"
 
 Q_DECLARE_METATYPE(tavik::PictureHeader)

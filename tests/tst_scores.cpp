@@ -334,6 +334,23 @@ private slots:
         QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
     }
 
+    // A leftover HSTavikt that cannot go, and a leftover of this game's own first name beside
+    // it: the rewrite takes the next name and leaves both alone.
+    void leftoverTemporariesDoNotBlockTheRewrite()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
+        QVERIFY(QDir().mkdir(temporaerPfad(dir.path())));
+        const QString own = temporaerPfad(dir.path()) + QStringLiteral(".%1.0").arg(::getpid());
+        QVERIFY(writeBytesTo(own, "Stale\r\n 99999 \r\n"));
+        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
+        QVERIFY(!e.fehler);
+        QCOMPARE(e.platz, 1);
+        QVERIFY(readAll(listenPfad(dir.path())).startsWith("Neu\r\n 5000 \r\n"));
+        QCOMPARE(readAll(own), QByteArray("Stale\r\n 99999 \r\n"));
+        QCOMPARE(QDir(dir.path()).entryList({"HSTavikt.*"}, QDir::AllEntries), QStringList{QFileInfo(own).fileName()});
+    }
+
     // Each row: a situation in a shared program folder, then one game end of the ordinary
     // player, through the real rewrite.
     void rewriteAsAPlayer_data()

@@ -11,10 +11,37 @@
 #include "pictures/PictureDecoder.h"
 #include "tests/Collection.h"
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
+#include "tests/PictureOracles.h"
 #include "tests/TestPictures.h"
 
 using namespace tavik;
 using namespace tavik::test;
+
+namespace {
+
+// The names of one half of a folder's reading, as the lists show them.
+QStringList names(const NameList& list)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < list.size(); ++i)
+        texts << list.at(i);
+    return texts;
+}
+
+std::optional<QStringList> files(const QString& folder)
+{
+    const std::optional<FolderListing> listing = readFolder(folder, pictureExtensions());
+    return listing ? std::optional(names(listing->files)) : std::nullopt;
+}
+
+std::optional<QStringList> subfolders(const QString& folder)
+{
+    const std::optional<FolderListing> listing = readFolder(folder, {});
+    return listing ? std::optional(names(listing->subfolders)) : std::nullopt;
+}
+
+} // namespace
 
 class TestSettingsRules : public QObject {
     Q_OBJECT
@@ -68,6 +95,18 @@ private slots:
         QCOMPARE(acceptableForGame(path), takenIntoGame);
         // Over the preview's limit the file is not even measured.
         QCOMPARE(uprightSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
+    }
+
+    void fileLengthTellsAnEmptyFileFromNone()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeBytes(dir.filePath("leer.jpg"), ""));
+        QVERIFY(writeBytes(dir.filePath("drei.jpg"), "abc"));
+        QCOMPARE(fileLength(dir.filePath("leer.jpg")), std::optional<qint64>(0));
+        QCOMPARE(fileLength(dir.filePath("drei.jpg")), std::optional<qint64>(3));
+        QCOMPARE(fileLength(dir.filePath("fehlt.jpg")), std::optional<qint64>());
+        // What cannot be measured is not refused for its length: reading it decides.
+        QVERIFY(!zuGrossFuerVorschau("jpg", std::nullopt));
     }
 
     void badPicturesAreNotTaken_data()
@@ -172,17 +211,17 @@ private slots:
         const QByteArray bad = QFile::encodeName(dir.path()) + "/bad\xFF.jpg";
         { FILE* f = std::fopen(bad.constData(), "w"); QVERIFY(f); std::fclose(f); }
 
-        const auto files = listFiles(dir.path(), {"bmp", "jpg"});
-        QVERIFY(files);
-        QCOMPARE(*files, QStringList({"a.bmp", "A.JPG", "b.jpg", "c.Bmp", "link.jpg"}));
+        const auto pictures = files(dir.path());
+        QVERIFY(pictures);
+        QCOMPARE(*pictures, QStringList({"a.bmp", "A.JPG", "b.jpg", "c.Bmp", "link.jpg"}));
 
         QVERIFY(QDir(dir.path()).mkpath("Zebra"));
         QVERIFY(QDir(dir.path()).mkpath("alpha"));
         QVERIFY(QDir(dir.path()).mkpath(".versteckt"));
-        const auto folders = listSubfolders(dir.path());
+        const auto folders = subfolders(dir.path());
         QVERIFY(folders);
         QCOMPARE(*folders, QStringList({"alpha", "ordner.jpg", "Zebra"}));
-        QVERIFY(!listFiles(dir.filePath("gibtsnicht"), {"jpg"}));
+        QVERIFY(!files(dir.filePath("gibtsnicht")));
         ::unlink(bad.constData()); // the temporary folder cannot name it
     }
 
@@ -190,7 +229,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(QFile::link(dir.path(), dir.filePath("schleife")));
-        const auto folders = listSubfolders(dir.filePath("schleife/schleife/schleife"));
+        const auto folders = subfolders(dir.filePath("schleife/schleife/schleife"));
         QVERIFY(folders);
         QCOMPARE(*folders, QStringList({"schleife"}));
     }
@@ -202,9 +241,28 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("zu"));
         ::chmod(QFile::encodeName(dir.filePath("zu")).constData(), 0);
-        QVERIFY(!listFiles(dir.filePath("zu"), {"jpg"}));
-        QVERIFY(!listSubfolders(dir.filePath("zu")));
+        QVERIFY(!files(dir.filePath("zu")));
+        QVERIFY(!subfolders(dir.filePath("zu")));
         ::chmod(QFile::encodeName(dir.filePath("zu")).constData(), 0755);
+    }
+
+    // Sixty names that share their first `shared` characters and differ in the next two: the
+    // sort splits them byte by byte on both sides of the eighth key byte, and past the
+    // sixteenth only the comparison decides.
+    void namesWithALongSharedBeginning_data()
+    {
+        QTest::addColumn<int>("shared");
+        for (int shared : {7, 8, 15, 16})
+            QTest::addRow("%d shared", shared) << shared;
+    }
+    void namesWithALongSharedBeginning()
+    {
+        QFETCH(int, shared);
+        QStringList expected; // digits before letters, as in German
+        for (const char first : {'a', 'b'})
+            for (const char second : QByteArray("0123456789abcdefghijklmnopqrst"))
+                expected << QString(shared, QLatin1Char('k')) + QLatin1Char(first) + QLatin1Char(second);
+        QCOMPARE(sortedGermanly(std::vector<QString>(expected.crbegin(), expected.crend())), expected);
     }
 
     void paths()

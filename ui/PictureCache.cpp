@@ -21,13 +21,11 @@ PictureCache::PictureCache(PictureLoader::Decode decode, QSize area, std::chrono
     , loader_(std::move(decode), deadline)
     , area_(area)
 {
-    connect(&loader_, &PictureLoader::ready, this,
-            [this](quint64, const QString& path, const QPixmap& pixmap, QSize fitted) {
-                ablegen(path, Bild{pixmap, fitted});
-            });
     // Past the deadline: the box stays empty, now and for the rest of the game.
-    connect(&loader_, &PictureLoader::failed, this,
-            [this](quint64, const QString& path) { ablegen(path, Bild{}); });
+    connect(&loader_, &PictureLoader::answered, this,
+            [this](quint64, const QString& path, const std::optional<Decoded>& d) {
+                ablegen(path, d ? Bild{QPixmap::fromImage(d->image), d->fitted} : Bild{});
+            });
 }
 
 const PictureCache::Bild* PictureCache::fertig(const QString& path) const
