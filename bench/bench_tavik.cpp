@@ -19,6 +19,7 @@
 #include <dirent.h>
 #include <vector>
 
+#include "pictures/ByteLimits.h"
 #include "pictures/Fit.h"
 #include "ui/MainWindow.h"
 #include "rules/Partie.h"
