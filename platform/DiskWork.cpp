@@ -111,7 +111,7 @@ bool DiskJob::begin()
         });
     if (!resolved)
         return refuse(deviceStuck ? "its device has stuck reads:" : "a read on its way is stuck:");
-    if (stuckBook().fileStuck(*resolved) || stuckBook().fileStuck(requested))
+    if (stuckBook().fileStuck(*resolved))
         return refuse("a read of it is stuck:");
     noteSticking(mounts.deviceOf(*resolved), decodePath(*resolved));
     return true;
@@ -140,7 +140,7 @@ void DiskJob::end()
     if (expected == Expired) {
         const std::lock_guard lock(placeMutex_);
         // Counted as stuck at its deadline; the pool gives back the thread it got for it.
-        widenPool(stuckBook().remove({device_, encodePath(file_), encodePath(path_)}));
+        widenPool(stuckBook().remove({device_, encodePath(file_)}));
     }
 }
 
@@ -151,7 +151,7 @@ bool DiskJob::expire()
         return false;
     const std::lock_guard lock(placeMutex_);
     qCInfo(lcDisk) << "past its deadline, stuck at" << file_ << "on device" << device_;
-    widenPool(stuckBook().add({device_, encodePath(file_), encodePath(path_)}));
+    widenPool(stuckBook().add({device_, encodePath(file_)}));
     return true;
 }
 

@@ -17,11 +17,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcDisk)
 
 namespace tavik {
 
-// Where a stuck job sticks: the device, and the paths it must not open again.
+// Where a stuck job sticks: the device, and the path it was touching (a file, or a folder on
+// the way to it) that must not be opened again. Asked for by another name (a link), the same
+// place is found again while that name is resolved.
 struct StuckPlace {
     std::uint64_t device = 0;
     QByteArray file;
-    QByteArray requested;
 };
 
 // The jobs past their deadline that have not returned yet.
@@ -36,8 +37,6 @@ public:
         if (++devices_[place.device] == kStuckPerDevice)
             qCInfo(lcDisk) << "device refused, reads there are stuck:" << place.device;
         ++files_[place.file];
-        if (place.requested != place.file)
-            ++files_[place.requested];
         return total_.fetch_add(1) + 1;
     }
 
@@ -50,8 +49,6 @@ public:
         };
         drop(devices_, place.device);
         drop(files_, place.file);
-        if (place.requested != place.file)
-            drop(files_, place.requested);
         return total_.fetch_sub(1) - 1;
     }
 
