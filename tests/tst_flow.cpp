@@ -128,9 +128,9 @@ private slots:
         QPointer<OPTIONS> spare;
         if (ahead) {
             QTRY_COMPARE(screens(static_cast<OPTIONS*>(nullptr)), 1);
-            spare = qobject_cast<OPTIONS*>(*std::find_if(QApplication::topLevelWidgets().cbegin(),
-                                                        QApplication::topLevelWidgets().cend(),
-                                                        [](QWidget* w) { return qobject_cast<OPTIONS*>(w); }));
+            const QWidgetList windows = QApplication::topLevelWidgets(); // one list: both iterators must be of it
+            spare = qobject_cast<OPTIONS*>(
+                *std::find_if(windows.cbegin(), windows.cend(), [](QWidget* w) { return qobject_cast<OPTIONS*>(w); }));
             QVERIFY(spare->Pfad.isEmpty() && !spare->isVisible());
         }
 
