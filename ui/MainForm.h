@@ -10,6 +10,7 @@
 #include <array>
 
 #include "ui/Controls.h"
+#include "ui/ImageBox.h"
 
 namespace tavik {
 

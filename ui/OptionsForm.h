@@ -7,8 +7,12 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "ui/BrowserControls.h"
+#include "ui/ChoiceListBox.h"
 #include "ui/Controls.h"
+#include "ui/DirListBox.h"
+#include "ui/DriveListBox.h"
+#include "ui/FileListBox.h"
+#include "ui/ImageBox.h"
 
 namespace tavik {
 
