@@ -10,9 +10,10 @@
 #include "ui/MainForm.h"
 #include "ui/Services.h"
 
-class QKeyEvent;
-
 namespace tavik {
+
+class BoardKeys;
+class DisplayBoxes;
 
 class MAIN : public MainForm, public GameScreen {
     Q_OBJECT
@@ -49,23 +50,13 @@ public:
     bool boardBlocked() const;
 
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
-    const PictureCache& bilder() const { return *bilder_; }
+    const PictureCache& bilder() const;
 
 signals:
     void neueEinstellungen(); // the player asks for a new game
     void beenden();           // the player confirmed quitting
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    // Keys on a card: arrows move across the grid, Space and Enter turn it. True when used up.
-    bool cmdBild_Key(int Index, const QKeyEvent& event);
-    bool moveFocus(int Index, int dx, int dy, bool press);
-    void removePair(int first, int second);
-    bool isOnBoard(int card) const;
-    void keepFocusFromClicks(bool blocked);
-
     void Form_Load(int spielfeldgroesse, const QString& spielername);
     void Baue_Spielfeld();
     void Beende_Spiel();
@@ -77,17 +68,11 @@ private:
     void setzeUhrFort();
 
     QStringList bilderListe() const; // the entries of lstBilder, in its order
-    void zeigeIn(int box, const PictureCache::Bild& bild);
-    void bildAngekommen(const QString& path);
-    QSize boxInnen() const; // the inside of a display box, within its border
 
     Services services_;
     std::chrono::milliseconds deadline_; // of every disk job of this screen
-    // Pictures are decoded on workers, ahead after the deal and at once for a click, so
-    // that turning a card never waits for a decoder.
-    PictureCache* bilder_ = nullptr;
-    // The picture each display box waits for; a late one shows only if still wanted.
-    std::array<QString, 2> gewuenscht_;
+    DisplayBoxes* boxes_ = nullptr;
+    BoardKeys* keys_ = nullptr; // the keyboard, the focus and a screen reader on the board
     bool uhrLiefVorPause_ = false;
     bool listeArbeitet_ = false; // the list is read or written on a worker
     bool frageOffen_ = false;    // the quit question is open
