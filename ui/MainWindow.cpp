@@ -7,7 +7,6 @@
 #include "ui/BoardKeys.h"
 #include "ui/DisplayBoxes.h"
 #include "ui/HallOfFame.h"
-#include "ui/QuitQuestion.h"
 
 namespace tavik {
 
@@ -172,7 +171,7 @@ void MAIN::Beende_Spiel()
     warteAufListe(true);
     trageEinImHintergrund(this, services_.folder.path(), lblSpielername->text(), punkte,
                           [this, n, zeit, punkte](const Eintragung& eintragung) {
-                              nachDerFrage([this, n, zeit, punkte, eintragung] {
+                              quitQuestion_.run([this, n, zeit, punkte, eintragung] {
                                   warteAufListe(false);
                                   meldeErgebnis(services_.box, n, zeit, punkte, eintragung);
                               });
@@ -189,15 +188,6 @@ void MAIN::warteAufListe(bool wartet)
         unsetCursor();
 }
 
-void MAIN::nachDerFrage(std::function<void()> schritt)
-{
-    // A message must not open over the quit question: it waits for the answer.
-    if (frageOffen_)
-        wartet_ = std::move(schritt);
-    else
-        schritt();
-}
-
 void MAIN::cmdHallOfFame_Click()
 {
     if (listeArbeitet_)
@@ -208,7 +198,7 @@ void MAIN::cmdHallOfFame_Click()
         partie.PauseZeit = tageszeit();
         warteAufListe(true);
         leseListeImHintergrund(this, services_.folder.path(), [this](const Gelesen& gelesen) {
-            nachDerFrage([this, gelesen] { zeigeListe(gelesen); });
+            quitQuestion_.run([this, gelesen] { zeigeListe(gelesen); });
         }, deadline_);
     } else {
         setzeUhrFort();
@@ -245,15 +235,9 @@ void MAIN::cmdOptions_Click()
 
 void MAIN::cmdExit_Click()
 {
-    frageOffen_ = true;
-    const bool ja = frageBeenden(services_.box);
-    frageOffen_ = false;
-    if (ja) {
-        emit beenden(); // a rewrite of the list on its way is not waited for: its rename keeps the list whole
-        return;
-    }
-    if (wartet_)
-        std::exchange(wartet_, nullptr)();
+    // A rewrite of the list on its way is not waited for: its rename keeps the list whole.
+    if (quitQuestion_.ask())
+        emit beenden();
 }
 
 } // namespace tavik

@@ -8,6 +8,7 @@
 #include "scores/HighScoreFile.h"
 #include "ui/GameScreen.h"
 #include "ui/MainForm.h"
+#include "ui/QuitQuestion.h"
 #include "ui/Services.h"
 
 namespace tavik {
@@ -63,7 +64,6 @@ private:
     float tageszeit() const;
 
     void warteAufListe(bool wartet);
-    void nachDerFrage(std::function<void()> schritt);
     void zeigeListe(const Gelesen& gelesen);
     void setzeUhrFort();
 
@@ -75,8 +75,7 @@ private:
     BoardKeys* keys_ = nullptr; // the keyboard, the focus and a screen reader on the board
     bool uhrLiefVorPause_ = false;
     bool listeArbeitet_ = false; // the list is read or written on a worker
-    bool frageOffen_ = false;    // the quit question is open
-    std::function<void()> wartet_; // a message held back until the question is answered
+    QuitQuestion quitQuestion_{services_.box}; // a message of the list waits for its answer
     int beendeSpielAufrufe_ = 0;
 };
 

@@ -12,7 +12,6 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderReader.h"
 
-#include "ui/QuitQuestion.h"
 
 namespace tavik {
 
@@ -53,8 +52,6 @@ struct OPTIONS::Start {
     OrderedChecks* pruefung = nullptr;
     QTimer* fortschrittNach = nullptr;
     QProgressBar* balken = nullptr;
-    std::function<void()> wartet; // the next step, held while the quit question is open
-    bool frageOffen = false;
 
     ~Start()
     {
@@ -246,12 +243,10 @@ void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
 // The start action's next step, held back while the quit question is open.
 void OPTIONS::weiter(const std::function<void()>& schritt)
 {
-    if (!start_)
-        return;
-    if (start_->frageOffen)
-        start_->wartet = schritt;
-    else
-        schritt();
+    quitQuestion_.run([this, schritt] {
+        if (start_)
+            schritt();
+    });
 }
 
 void OPTIONS::zeigeFortschritt(int decided, int total)
@@ -333,18 +328,10 @@ void OPTIONS::beendeStart()
 void OPTIONS::cmdExit_Click()
 {
     // A collection that ends while the question is open waits for the answer.
-    if (start_)
-        start_->frageOffen = true;
-    const bool ja = frageBeenden(services_.box);
-    if (start_)
-        start_->frageOffen = false;
-    if (ja) {
+    if (quitQuestion_.ask()) {
         beendeSammeln();
         emit beenden();
-        return;
     }
-    if (start_ && start_->wartet)
-        std::exchange(start_->wartet, nullptr)();
 }
 
 } // namespace tavik

@@ -9,6 +9,7 @@
 
 #include "ui/GameScreen.h"
 #include "ui/OptionsForm.h"
+#include "ui/QuitQuestion.h"
 #include "ui/Services.h"
 
 namespace tavik {
@@ -63,6 +64,7 @@ private:
     QString programmOrdner() const;
 
     Services services_;
+    QuitQuestion quitQuestion_{services_.box}; // the start action's next step waits for its answer
     GameScreenFactory createGame_;
     PictureWork work_;
     GameScreen* game_ = nullptr;
