@@ -3,7 +3,6 @@
 // collects the pictures into a new game screen and opens it.
 
 #include <functional>
-#include <memory>
 
 #include "pictures/PictureWork.h"
 
@@ -13,6 +12,8 @@
 #include "ui/Services.h"
 
 namespace tavik {
+
+class StartAction;
 
 class OPTIONS : public OptionsForm {
     Q_OBJECT
@@ -29,7 +30,6 @@ public:
 
     // The load procedure: the settings' first state, the program folder in the lists.
     void lade() { Form_Load(); }
-    ~OPTIONS() override;
 
     QString Pfad;
     QString BildPfad;
@@ -52,15 +52,10 @@ signals:
 
 private:
     void Form_Load();
-    void Sammle_Bilder(double count, std::function<void()> danach);
-    void nachErsterSammlung();
-    void weiter(const std::function<void()>& schritt);
     void zeigeLaufwerke(const QList<Volume>& volumes);
-    void beendeStart();
     void zeigeVorschau(const QPixmap& pixmap, QSize fitted);
-    void zeigeFortschritt(int decided, int total);
-    void beendeSammeln();
-    GameScreen* spiel();
+    // The start action has collected the pictures: the game screen takes them and opens.
+    void startGame(int spielfeldgroesse, const QString& name, const QStringList& bilder);
     QString programmOrdner() const;
 
     Services services_;
@@ -75,10 +70,8 @@ private:
     // The preview's last request: an older answer is dropped.
     quint64 vorschauNr_ = 0;
 
-    // One start action, collecting on workers. Its board size, name and folder are those
-    // at the press of the start button.
-    struct Start;
-    std::unique_ptr<Start> start_;
+    // The start action (Sammle_Bilder and the top-up), collecting on workers.
+    StartAction* start_ = nullptr;
 };
 
 } // namespace tavik
