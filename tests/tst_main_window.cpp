@@ -69,6 +69,18 @@ class TestMainWindow : public QObject {
         return -1;
     }
 
+    // Finds every pair of a dealt 4 x 4 game, one attempt each.
+    static void playEveryPair(MAIN& game)
+    {
+        for (int card = 0; card < 16; ++card) {
+            if (game.cmdBild[card]->isHidden())
+                continue;
+            click(game, card);
+            click(game, partnerOf(game, card));
+            game.tmrKlick_Timer();
+        }
+    }
+
     // A dealt 4 x 4 game whose pictures decode only when `drive` lets them.
     std::unique_ptr<MAIN> dealtWithBlockedDecodes(test::ScriptedWorld& world, QSemaphore& drive,
                                                   std::chrono::milliseconds deadline)
@@ -385,13 +397,7 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
-        for (int card = 0; card < 16; ++card) {
-            if (game->cmdBild[card]->isHidden())
-                continue;
-            click(*game, card);
-            click(*game, partnerOf(*game, card));
-            game->tmrKlick_Timer();
-        }
+        playEveryPair(*game);
         const QString final = game->lblZeit->text();
         QTRY_COMPARE(world.box.shown.size(), 1); // the result, once the list holds it
         game->cmdHallOfFame->click();
@@ -449,13 +455,7 @@ private slots:
             if (disk == "locked")
                 ::flock(dirFd, LOCK_UN);
         };
-        for (int card = 0; card < 16; ++card) {
-            if (game.cmdBild[card]->isHidden())
-                continue;
-            click(game, card);
-            click(game, partnerOf(game, card));
-            game.tmrKlick_Timer();
-        }
+        playEveryPair(game);
         QVERIFY(!game.tmrZeit->isActive());
         game.cmdExit->click();
         QTRY_COMPARE(world.box.shown.size(), place ? 2 : 3);
@@ -574,6 +574,33 @@ private slots:
             QVERIFY(box->isHidden());
             QVERIFY(!box->hasPicture());
         }
+        drive.acquire(drive.available());
+    }
+
+    void aGameStoppedWhileTheListIsWrittenTellsNoResult()
+    {
+        test::ScriptedWorld world;
+        auto game = newGame(world, 4);
+        game->tmrLadeBilder_Timer();
+        playEveryPair(*game); // the list is written on a worker
+        game->stop();
+        QVERIFY(test::settlePictures());
+        QVERIFY(world.box.shown.isEmpty());
+        QFile::remove(listenPfad(folder.path()));
+    }
+
+    void aStoppedGameDecodesAndShowsNothingMore()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        auto dealt = dealtWithBlockedDecodes(world, drive, 60s); // decoding ahead, blocked
+        MAIN& game = *dealt;
+        click(game, 0);
+        game.stop();
+        drive.release(100);
+        QVERIFY(test::settlePictures());
+        QVERIFY(std::none_of(pictures.begin(), pictures.begin() + 8, [&](const QString& p) { return game.bilder().geladen(p); }));
+        QVERIFY(!game.imgKarteOffen[0]->hasPicture());
         drive.acquire(drive.available());
     }
 

@@ -427,6 +427,7 @@ private slots:
         options->lstGroesse->setCurrentRow(0);
         QVERIFY(showFolder(chosen("zwanzig")));
         QSignalSpy beenden(options.get(), &OPTIONS::beenden);
+        connect(options.get(), &OPTIONS::beenden, options.get(), &OPTIONS::stop); // as the screen flow does
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
         QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());

@@ -23,6 +23,8 @@ public:
     void openFolder(const QString& folder);
     // Shows `folder` with its listing already read; a listing still on its way is dropped.
     void showListing(const QString& folder, const FolderListing& listing);
+    // A folder still on its way is not shown, nor reported unreadable.
+    void stop() { reader_.cancel(); }
     FolderReader& reader() { return reader_; } // the reading's seams, for tests
 
 signals:

@@ -87,4 +87,9 @@ void DisplayBoxes::loadAhead(const QStringList& paths)
     cache_->ladeVoraus(paths, boxes_[0]->devicePixelRatioF());
 }
 
+void DisplayBoxes::stop()
+{
+    cache_->stop();
+}
+
 } // namespace tavik

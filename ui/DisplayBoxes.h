@@ -25,6 +25,8 @@ public:
     void clear(); // both boxes emptied and hidden
     // Decodes the pictures of a dealt game a few at a time, in this order.
     void loadAhead(const QStringList& paths);
+    // No picture is decoded or shown any more.
+    void stop();
     const PictureCache& cache() const { return *cache_; }
 
 private:

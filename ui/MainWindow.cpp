@@ -228,6 +228,14 @@ void MAIN::setzeUhrFort()
         tmrZeit->start();
 }
 
+void MAIN::stop()
+{
+    for (QTimer* timer : {tmrLadeBilder, tmrKlick, tmrZeit})
+        timer->stop();
+    boxes_->stop();
+    quitQuestion_.stop();
+}
+
 void MAIN::cmdOptions_Click()
 {
     emit neueEinstellungen();

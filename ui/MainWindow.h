@@ -47,6 +47,10 @@ public:
     void cmdOptions_Click();
     void cmdExit_Click();
 
+    // The game is discarded: no timer fires, no picture is decoded, no answer of the list
+    // shows any more.
+    void stop();
+
     // True before the deal and while an attempt is judged: no card turns.
     bool boardBlocked() const;
 

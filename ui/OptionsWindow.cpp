@@ -192,11 +192,17 @@ void OPTIONS::startGame(int spielfeldgroesse, const QString& name, const QString
 
 void OPTIONS::cmdExit_Click()
 {
-    // A collection that ends while the question is open waits for the answer.
-    if (quitQuestion_.ask()) {
-        start_->stop();
+    // A collection that ends while the question is open waits for the answer; on Yes the
+    // screen flow stops it with every screen.
+    if (quitQuestion_.ask())
         emit beenden();
-    }
+}
+
+void OPTIONS::stop()
+{
+    start_->stop();
+    Dir1->stop();
+    ++vorschauNr_; // a preview on its way is dropped
 }
 
 } // namespace tavik

@@ -47,6 +47,9 @@ public:
     // True while the start action collects pictures: the screen stays responsive meanwhile.
     bool sammelt() const;
 
+    // The screen ends its work: the start action, the folder on its way and the preview.
+    void stop();
+
 signals:
     void beenden(); // the player confirmed quitting
 

@@ -31,18 +31,28 @@ public:
         return yes;
     }
 
-    // Runs `step` now, or after the answer No while the question is open.
+    // Runs `step` now, or after the answer No while the question is open; never once stopped.
     void run(std::function<void()> step)
     {
+        if (stopped_)
+            return;
         if (open_)
             held_ = std::move(step);
         else
             step();
     }
 
+    // The screen has stopped: no step runs any more.
+    void stop()
+    {
+        stopped_ = true;
+        held_ = nullptr;
+    }
+
 private:
     MessageBox& box_;
     bool open_ = false;
+    bool stopped_ = false;
     std::function<void()> held_;
 };
 
