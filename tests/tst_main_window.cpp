@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "rules/BoardFocus.h"
 #include "rules/Grid.h"
 #include "ui/MainWindow.h"
 #include "scores/HighScoreFile.h"
@@ -501,43 +502,26 @@ private slots:
     }
     static void key(MAIN&, Qt::Key k) { QTest::keyClick(focused(), k); } // to whatever has the focus
 
-    // The arrow keys that lead from the focused card to `target`, found on the board as the
-    // player sees it: an arrow goes to the nearest card in its direction, straight ahead
-    // first, else in the nearest line beyond, the closest to straight, the lower index on a tie.
-    static QList<Qt::Key> arrowsTo(const MAIN& game, int from, int target)
+    static bool onBoard(const MAIN& game, int card) { return !game.cmdBild[card]->isHidden(); }
+
+    // Walks the focus to `target` by arrow keys, the shortest way the board's focus rules give.
+    static void walkTo(MAIN& game, int target)
     {
         const int n = game.partie.Spielfeldgroesse;
         const struct { Qt::Key key; int dx, dy; } arrows[] = {
             {Qt::Key_Left, -1, 0}, {Qt::Key_Right, 1, 0}, {Qt::Key_Up, 0, -1}, {Qt::Key_Down, 0, 1}};
-        auto arrow = [&](int at, int dx, int dy) {
-            std::tuple<int, int, int, int> best{1, n, n, at};
-            for (int i = 0; i < n * n; ++i) {
-                const int along = dx * (i % n - at % n) + dy * (i / n - at / n);
-                const int across = std::abs(dy * (i % n - at % n) + dx * (i / n - at / n));
-                if (along > 0 && !game.cmdBild[i]->isHidden())
-                    best = std::min(best, std::tuple{across == 0 ? 0 : 1, along, across, i});
-            }
-            return std::get<3>(best);
-        };
-        QHash<int, QList<Qt::Key>> way{{from, {}}};
-        QList<int> queue{from};
-        while (!queue.isEmpty() && !way.contains(target)) {
+        QHash<int, QList<Qt::Key>> way{{focusedCard(game), {}}};
+        for (QList<int> queue{focusedCard(game)}; !queue.isEmpty() && !way.contains(target);) {
             const int at = queue.takeFirst();
             for (const auto& a : arrows) {
-                const int i = arrow(at, a.dx, a.dy);
+                const int i = cardInDirection(at, n, a.dx, a.dy, [&](int card) { return onBoard(game, card); });
                 if (!way.contains(i)) {
                     way[i] = way[at] + QList<Qt::Key>{a.key};
                     queue << i;
                 }
             }
         }
-        if (!way.contains(target))
-            qWarning() << "no way by arrows from" << from << "to" << target;
-        return way.value(target);
-    }
-    static void walkTo(MAIN& game, int target)
-    {
-        for (Qt::Key k : arrowsTo(game, focusedCard(game), target))
+        for (Qt::Key k : way.value(target))
             key(game, k);
         QCOMPARE(focusedCard(game), target);
     }
@@ -682,13 +666,8 @@ private slots:
             key(*game, attempts % 2 ? Qt::Key_Enter : Qt::Key_Space);
             ++attempts;
             QCOMPARE(game->partie.Versuche, attempts);
-            if (game->partie.Gefunden < 8) {
-                int expected = partner;
-                do
-                    expected = (expected + 1) % 16;
-                while (game->cmdBild[expected]->isHidden());
-                QCOMPARE(focusedCard(*game), expected);
-            }
+            if (game->partie.Gefunden < 8)
+                QCOMPARE(focusedCard(*game), nextCardOnBoard(partner, 4, [&](int i) { return onBoard(*game, i); }));
             game->tmrKlick_Timer();
         }
         QCOMPARE(game->beendeSpielAufrufe(), 1);
