@@ -1,6 +1,7 @@
 #pragma once
 // MAIN: the game screen. Its event procedures are thin: they ask the rules in Partie and
-// GameClock what happens and set the controls accordingly.
+// GameClock what happens and set the controls accordingly. The keys and a screen reader on the
+// board are BoardKeys' part, the pictures of the two display boxes DisplayBoxes'.
 
 #include "rules/Partie.h"
 #include "ui/PictureCache.h"

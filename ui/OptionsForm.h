@@ -1,5 +1,6 @@
 #pragma once
-// The settings screen's window and controls as laid out; its behaviour is in settings/.
+// The settings screen's window and controls as laid out; its behaviour is in OptionsWindow.h
+// (OPTIONS) and StartAction.h.
 
 #include <QLabel>
 #include <QLineEdit>

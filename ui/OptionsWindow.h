@@ -1,6 +1,6 @@
 #pragma once
-// OPTIONS: the settings screen. Name, board size and picture folder; the start button
-// collects the pictures into a new game screen and opens it.
+// OPTIONS: the settings screen. Name, board size and picture folder; the start button's
+// StartAction collects the pictures, which the screen hands to a new game screen it opens.
 
 #include <functional>
 
