@@ -97,18 +97,12 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     return game_;
 }
 
-void ScreenFlow::stopTimers(QWidget* window)
-{
-    for (QTimer* timer : window->findChildren<QTimer*>())
-        timer->stop();
-}
-
 void ScreenFlow::restart()
 {
     openOptions();
     if (game_) {
-        // Closing the game screen stops its timers at once; the game is discarded.
-        stopTimers(game_);
+        // The game is discarded: it stops at once, and closes.
+        game_->stop();
         game_->close();
     }
 }
@@ -117,14 +111,16 @@ void ScreenFlow::endProgram()
 {
     // Everything closes at once and no further event of any screen runs.
     ended_ = true;
-    for (QWidget* window : {static_cast<QWidget*>(intro_.data()), static_cast<QWidget*>(options_.data()),
-                            static_cast<QWidget*>(game_.data())}) {
-        if (!window)
-            continue;
-        stopTimers(window);
-        window->hide();
-        window->setEnabled(false);
-    }
+    const auto end = [](auto* screen) {
+        if (!screen)
+            return;
+        screen->stop();
+        screen->hide();
+        screen->setEnabled(false);
+    };
+    end(intro_.data());
+    end(options_.data());
+    end(game_.data());
     QCoreApplication::exit(0);
 }
 

@@ -34,7 +34,6 @@ private:
     MAIN* createGame(int spielfeldgroesse, const QString& name);
     void restart();
     void endProgram();
-    static void stopTimers(QWidget* window);
     void watch(QWidget* window);
     void endWhenNoWindowLeft();
 

@@ -16,7 +16,8 @@
 #include <dirent.h>
 #include <vector>
 
-#include "ui/BrowserControls.h"
+#include "ui/DirListBox.h"
+#include "ui/FileListBox.h"
 
 using namespace tavik;
 

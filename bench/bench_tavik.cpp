@@ -29,7 +29,7 @@
 #include "platform/DiskWork.h"
 #include "scores/HighScoreFile.h"
 #include "tests/Collection.h"
-#include "ui/BrowserControls.h"
+#include "ui/FileListBox.h"
 #include "platform/FolderReader.h"
 
 using namespace tavik;

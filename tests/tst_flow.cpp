@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "app/ScreenFlow.h"
+#include "platform/DiskWork.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
 #include "tests/PictureWaits.h"
@@ -17,6 +18,13 @@ class TestFlow : public QObject {
 
     // Lets closed windows go (they delete themselves at the next turn of the event loop).
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); QCoreApplication::processEvents(); }
+
+    // No timer of the screen, nor of anything it owns, runs any more.
+    static bool stopped(const QObject* screen)
+    {
+        const QList<QTimer*> timers = screen->findChildren<QTimer*>();
+        return std::none_of(timers.begin(), timers.end(), [](const QTimer* t) { return t->isActive(); });
+    }
 
 private slots:
     void initTestCase()
@@ -45,20 +53,33 @@ private slots:
     void quitQuestion_data()
     {
         QTest::addColumn<bool>("onGameScreen");
+        QTest::addColumn<bool>("collecting"); // asked right after the start button
         QTest::addColumn<bool>("yes");
-        QTest::newRow("settings, No") << false << false;
-        QTest::newRow("settings, Yes") << false << true;
-        QTest::newRow("game, No") << true << false;
-        QTest::newRow("game, Yes") << true << true;
+        QTest::newRow("settings, No") << false << false << false;
+        QTest::newRow("settings, Yes") << false << false << true;
+        QTest::newRow("settings while collecting, No") << false << true << false;
+        QTest::newRow("settings while collecting, Yes") << false << true << true;
+        QTest::newRow("game, No") << true << false << false;
+        QTest::newRow("game, Yes") << true << false << true;
     }
     void quitQuestion()
     {
         QFETCH(bool, onGameScreen);
+        QFETCH(bool, collecting);
         QFETCH(bool, yes);
         test::ScriptedWorld world;
         world.folder.folder = programFolder.path();
         ScreenFlow flow(world.services());
         flow.openOptions();
+        QTRY_COMPARE(flow.options()->File1->listCount(), 8); // the program folder, read on a worker
+        if (collecting) {
+            flow.options()->lstGroesse->setCurrentRow(0);
+            flow.options()->cmdNimmOptions->click(); // the checks answer on workers, after the question
+            QVERIFY(flow.options()->sammelt());
+        } else if (!onGameScreen) {
+            flow.options()->File1_Click(0); // a preview and a folder on their way at the question
+            flow.options()->Dir1->openFolder(QStringLiteral("/"));
+        }
         if (onGameScreen) {
             flow.options()->lstGroesse->setCurrentRow(0);
             flow.options()->cmdNimmOptions->click();
@@ -79,10 +100,24 @@ private slots:
         QCOMPARE(m.buttons, MsgButtons::YesNo);
         QCOMPARE(flow.ended(), yes);
         QCOMPARE(screen->isVisible(), !yes);
-        if (yes && onGameScreen) {
-            // No further event of the game runs: its timers are off.
-            QVERIFY(!flow.game()->tmrZeit->isActive());
-            QVERIFY(!flow.game()->tmrKlick->isActive());
+        if (yes && onGameScreen)
+            QVERIFY(stopped(flow.game())); // no further event of the game runs
+        if (collecting) {
+            QCOMPARE(flow.options()->sammelt(), !yes);
+            if (yes) {
+                // Nothing is left behind: the checks' answers come back and are dropped.
+                QCOMPARE(flow.options()->cursor().shape(), Qt::ArrowCursor);
+                disk::pool()->waitForDone();
+                QCoreApplication::processEvents();
+                QVERIFY(stopped(flow.options()));
+                QVERIFY(!flow.game());
+            } else {
+                QTRY_VERIFY(flow.game()); // the collection went on
+            }
+        } else if (!onGameScreen) {
+            QVERIFY(test::settlePictures());
+            QCOMPARE(flow.options()->imgVorschau->isHidden(), yes);
+            QCOMPARE(flow.options()->Dir1->path(), yes ? programFolder.path() : QStringLiteral("/"));
         }
         // Nothing is written by quitting.
         QVERIFY(!QFile::exists(programFolder.filePath("HSTavik")));
@@ -91,12 +126,14 @@ private slots:
     void restartGivesFreshSettings_data()
     {
         QTest::addColumn<bool>("ahead");
-        QTest::newRow("screens built as they open") << false;
-        QTest::newRow("screens built ahead") << true;
+        QTest::addColumn<bool>("dealt"); // the restart during an attempt with the clock running, or before the deal
+        QTest::newRow("screens built as they open, before the deal") << false << false;
+        QTest::newRow("screens built ahead, during an attempt") << true << true;
     }
     void restartGivesFreshSettings()
     {
         QFETCH(bool, ahead);
+        QFETCH(bool, dealt);
         test::ScriptedWorld world;
         world.folder.folder = programFolder.path();
         ScreenFlow flow(world.services());
@@ -134,8 +171,14 @@ private slots:
             QVERIFY(spare->Pfad.isEmpty() && !spare->isVisible());
         }
 
+        if (dealt) {
+            game->tmrLadeBilder_Timer();
+            game->cmdBild[0]->click();
+            game->cmdBild[1]->click();
+        }
+        QVERIFY(dealt ? game->tmrKlick->isActive() && game->tmrZeit->isActive() : game->tmrLadeBilder->isActive());
         game->cmdOptions->click();
-        QVERIFY(!game->tmrLadeBilder->isActive());
+        QVERIFY(stopped(game)); // the game stops at once
         settle();
         QVERIFY(!game); // closed and gone
         QVERIFY(flow.options());

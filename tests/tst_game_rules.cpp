@@ -1,7 +1,9 @@
-// The rules of one game, without a display: grid, deal, mixing, judging, fit and clock.
+// The rules of one game, without a display: grid, deal, mixing, judging, fit, clock, and where
+// the keyboard focus goes on a board with holes.
 
 #include <QtTest>
 
+#include "rules/BoardFocus.h"
 #include "rules/Deal.h"
 #include "pictures/Fit.h"
 #include "rules/GameClock.h"
@@ -19,6 +21,16 @@ QStringList paths(int count)
     for (int i = 0; i < count; ++i)
         list << QStringLiteral("/bilder/b%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
     return list;
+}
+
+// The holes of a 4 x 4 board on which only `left` remain.
+QList<int> allBut(std::initializer_list<int> left)
+{
+    QList<int> holes;
+    for (int i = 0; i < 16; ++i)
+        if (std::find(left.begin(), left.end(), i) == left.end())
+            holes << i;
+    return holes;
 }
 } // namespace
 
@@ -191,6 +203,79 @@ private slots:
         QCOMPARE(list, QStringList({"/x/aal.jpg", "/x/apfel.jpg", "/x/Banane.jpg", "/x/Clown.bmp"}));
         // An equal entry (also one differing only in case) goes behind the ones there.
         QCOMPARE(sortedPosition(list, QStringLiteral("/x/APFEL.jpg")), 2);
+    }
+
+    // Where each arrow key leads from `from` on an n x n board whose `holes` have vanished.
+    void arrowKeys_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QList<int>>("holes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QList<int>>("leftRightUpDown");
+        auto row = [](const char* name, int n, QList<int> holes, int from, QList<int> to) {
+            QTest::newRow(name) << n << holes << from << to;
+        };
+        row("corner top left: stays left and up", 4, {}, 0, {0, 1, 0, 4});
+        row("corner top right", 4, {}, 3, {2, 3, 3, 7});
+        row("corner bottom left", 4, {}, 12, {12, 13, 8, 12});
+        row("corner bottom right", 4, {}, 15, {14, 15, 11, 15});
+        row("top edge", 4, {}, 1, {0, 2, 1, 5});
+        row("left edge", 4, {}, 4, {4, 5, 0, 8});
+        row("right edge", 4, {}, 7, {6, 7, 3, 11});
+        row("bottom edge", 4, {}, 13, {12, 14, 9, 13});
+        row("middle", 4, {}, 5, {4, 6, 1, 9});
+        row("6x6, one short of the far corner", 6, {}, 28, {27, 29, 22, 34});
+        row("6x6, far corner", 6, {}, 35, {34, 35, 29, 35});
+        row("8x8, one short of the far corner", 8, {}, 54, {53, 55, 46, 62});
+        row("8x8, far corner", 8, {}, 63, {62, 63, 55, 63});
+        row("10x10, one short of the far corner", 10, {}, 88, {87, 89, 78, 98});
+        row("10x10, far corner", 10, {}, 99, {98, 99, 89, 99});
+        row("a hole ahead is jumped, right and down", 4, {6, 9}, 5, {4, 7, 1, 13});
+        row("holes ahead are jumped, left", 4, {5, 6}, 7, {4, 7, 3, 11});
+        row("holes ahead are jumped, up", 4, {5, 9}, 13, {12, 14, 1, 13});
+        row("holes up to the edge: the next column, nearest row", 4, {1, 2, 3}, 0, {0, 5, 0, 4});
+        row("holes up to the edge: the next row, nearest column", 4, {4, 8, 12}, 0, {0, 1, 0, 5});
+        row("the next column empty: the one after", 4, {1, 2, 3, 5, 9, 13}, 0, {0, 6, 0, 4});
+        row("the next column's farthest card", 4, {1, 2, 3, 5, 9}, 0, {0, 13, 0, 4});
+        row("ties to the lower index, right and down", 4, {6, 7, 9, 13}, 5, {4, 2, 1, 8});
+        row("ties to the lower index, left and up", 4, {2, 6, 8, 9}, 10, {5, 11, 5, 14});
+        row("no tie: the one card beside the line", 4, {2, 6, 7}, 5, {4, 10, 1, 9});
+        row("nothing else left", 4, allBut({5}), 5, {5, 5, 5, 5});
+    }
+    void arrowKeys()
+    {
+        QFETCH(int, n);
+        QFETCH(QList<int>, holes);
+        QFETCH(int, from);
+        QFETCH(QList<int>, leftRightUpDown);
+        const auto onBoard = [&](int card) { return !holes.contains(card); };
+        const QPoint directions[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+        for (int d = 0; d < 4; ++d)
+            QCOMPARE(cardInDirection(from, n, directions[d].x(), directions[d].y(), onBoard), leftRightUpDown[d]);
+    }
+
+    // The card that takes the focus over when the focused one vanishes with its pair.
+    void focusAfterAPair_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QList<int>>("holes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("next");
+        QTest::newRow("the next index") << 4 << QList<int>{} << 0 << 1;
+        QTest::newRow("over holes") << 4 << QList<int>{1, 2} << 0 << 3;
+        QTest::newRow("past the last card, the first") << 4 << QList<int>{} << 15 << 0;
+        QTest::newRow("10x10, the last card") << 10 << QList<int>{} << 98 << 99;
+        QTest::newRow("10x10, past the last card") << 10 << QList<int>{} << 99 << 0;
+        QTest::newRow("round to the card before") << 4 << allBut({4, 5}) << 5 << 4;
+        QTest::newRow("nothing else left") << 4 << allBut({5}) << 5 << -1;
+    }
+    void focusAfterAPair()
+    {
+        QFETCH(int, n);
+        QFETCH(QList<int>, holes);
+        QFETCH(int, from);
+        QFETCH(int, next);
+        QCOMPARE(nextCardOnBoard(from, n, [&](int card) { return !holes.contains(card); }), next);
     }
 
     void attemptStateMachine()

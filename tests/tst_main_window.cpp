@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "rules/BoardFocus.h"
 #include "rules/Grid.h"
 #include "ui/MainWindow.h"
 #include "scores/HighScoreFile.h"
@@ -67,6 +68,18 @@ class TestMainWindow : public QObject {
             if (i != card && game.partie.bildVon(i) == game.partie.bildVon(card))
                 return i;
         return -1;
+    }
+
+    // Finds every pair of a dealt 4 x 4 game, one attempt each.
+    static void playEveryPair(MAIN& game)
+    {
+        for (int card = 0; card < 16; ++card) {
+            if (game.cmdBild[card]->isHidden())
+                continue;
+            click(game, card);
+            click(game, partnerOf(game, card));
+            game.tmrKlick_Timer();
+        }
     }
 
     // A dealt 4 x 4 game whose pictures decode only when `drive` lets them.
@@ -246,14 +259,7 @@ private slots:
         game->tmrZeit_Timer();
         QCOMPARE(game->lblZeit->text(), QStringLiteral("Zeit: 00:01:05"));
 
-        for (int card = 0; card < 16; ++card) {
-            if (game->cmdBild[card]->isHidden())
-                continue;
-            click(*game, card);
-            click(*game, partnerOf(*game, card));
-            if (game->tmrKlick->isActive())
-                game->tmrKlick_Timer();
-        }
+        playEveryPair(*game);
         QCOMPARE(game->lblVersuche->text(), QStringLiteral("Versuche: 8"));
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
         QVERIFY(!game->tmrZeit->isActive());
@@ -385,13 +391,7 @@ private slots:
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
-        for (int card = 0; card < 16; ++card) {
-            if (game->cmdBild[card]->isHidden())
-                continue;
-            click(*game, card);
-            click(*game, partnerOf(*game, card));
-            game->tmrKlick_Timer();
-        }
+        playEveryPair(*game);
         const QString final = game->lblZeit->text();
         QTRY_COMPARE(world.box.shown.size(), 1); // the result, once the list holds it
         game->cmdHallOfFame->click();
@@ -449,13 +449,7 @@ private slots:
             if (disk == "locked")
                 ::flock(dirFd, LOCK_UN);
         };
-        for (int card = 0; card < 16; ++card) {
-            if (game.cmdBild[card]->isHidden())
-                continue;
-            click(game, card);
-            click(game, partnerOf(game, card));
-            game.tmrKlick_Timer();
-        }
+        playEveryPair(game);
         QVERIFY(!game.tmrZeit->isActive());
         game.cmdExit->click();
         QTRY_COMPARE(world.box.shown.size(), place ? 2 : 3);
@@ -501,43 +495,26 @@ private slots:
     }
     static void key(MAIN&, Qt::Key k) { QTest::keyClick(focused(), k); } // to whatever has the focus
 
-    // The arrow keys that lead from the focused card to `target`, found on the board as the
-    // player sees it: an arrow goes to the nearest card in its direction, straight ahead
-    // first, else in the nearest line beyond, the closest to straight, the lower index on a tie.
-    static QList<Qt::Key> arrowsTo(const MAIN& game, int from, int target)
+    static bool onBoard(const MAIN& game, int card) { return !game.cmdBild[card]->isHidden(); }
+
+    // Walks the focus to `target` by arrow keys, the shortest way the board's focus rules give.
+    static void walkTo(MAIN& game, int target)
     {
         const int n = game.partie.Spielfeldgroesse;
         const struct { Qt::Key key; int dx, dy; } arrows[] = {
             {Qt::Key_Left, -1, 0}, {Qt::Key_Right, 1, 0}, {Qt::Key_Up, 0, -1}, {Qt::Key_Down, 0, 1}};
-        auto arrow = [&](int at, int dx, int dy) {
-            std::tuple<int, int, int, int> best{1, n, n, at};
-            for (int i = 0; i < n * n; ++i) {
-                const int along = dx * (i % n - at % n) + dy * (i / n - at / n);
-                const int across = std::abs(dy * (i % n - at % n) + dx * (i / n - at / n));
-                if (along > 0 && !game.cmdBild[i]->isHidden())
-                    best = std::min(best, std::tuple{across == 0 ? 0 : 1, along, across, i});
-            }
-            return std::get<3>(best);
-        };
-        QHash<int, QList<Qt::Key>> way{{from, {}}};
-        QList<int> queue{from};
-        while (!queue.isEmpty() && !way.contains(target)) {
+        QHash<int, QList<Qt::Key>> way{{focusedCard(game), {}}};
+        for (QList<int> queue{focusedCard(game)}; !queue.isEmpty() && !way.contains(target);) {
             const int at = queue.takeFirst();
             for (const auto& a : arrows) {
-                const int i = arrow(at, a.dx, a.dy);
+                const int i = cardInDirection(at, n, a.dx, a.dy, [&](int card) { return onBoard(game, card); });
                 if (!way.contains(i)) {
                     way[i] = way[at] + QList<Qt::Key>{a.key};
                     queue << i;
                 }
             }
         }
-        if (!way.contains(target))
-            qWarning() << "no way by arrows from" << from << "to" << target;
-        return way.value(target);
-    }
-    static void walkTo(MAIN& game, int target)
-    {
-        for (Qt::Key k : arrowsTo(game, focusedCard(game), target))
+        for (Qt::Key k : way.value(target))
             key(game, k);
         QCOMPARE(focusedCard(game), target);
     }
@@ -574,6 +551,21 @@ private slots:
             QVERIFY(box->isHidden());
             QVERIFY(!box->hasPicture());
         }
+        drive.acquire(drive.available());
+    }
+
+    void aStoppedGameDecodesAndTellsNothingMore()
+    {
+        static QSemaphore drive;
+        test::ScriptedWorld world;
+        auto dealt = dealtWithBlockedDecodes(world, drive, 60s); // decoding ahead, blocked
+        playEveryPair(*dealt); // the list is written on a worker
+        dealt->stop();
+        drive.release(100);
+        QVERIFY(test::settlePictures());
+        QVERIFY(std::none_of(pictures.begin(), pictures.begin() + 8, [&](const QString& p) { return dealt->bilder().geladen(p); }));
+        QVERIFY(world.box.shown.isEmpty()); // no result
+        QFile::remove(listenPfad(folder.path()));
         drive.acquire(drive.available());
     }
 
@@ -655,13 +647,8 @@ private slots:
             key(*game, attempts % 2 ? Qt::Key_Enter : Qt::Key_Space);
             ++attempts;
             QCOMPARE(game->partie.Versuche, attempts);
-            if (game->partie.Gefunden < 8) {
-                int expected = partner;
-                do
-                    expected = (expected + 1) % 16;
-                while (game->cmdBild[expected]->isHidden());
-                QCOMPARE(focusedCard(*game), expected);
-            }
+            if (game->partie.Gefunden < 8)
+                QCOMPARE(focusedCard(*game), nextCardOnBoard(partner, 4, [&](int i) { return onBoard(*game, i); }));
             game->tmrKlick_Timer();
         }
         QCOMPARE(game->beendeSpielAufrufe(), 1);

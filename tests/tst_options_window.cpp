@@ -208,6 +208,7 @@ private slots:
         QVERIFY(!options->isVisible());
         QCOMPARE(options->ErsteAnzahl, 8);
         QCOMPARE(game->bilder.size(), 8);
+        QCOMPARE(options->BildPfad, game->bilder.last()); // the last entry examined
         const QStringList chosenFiles = QDir(chosen(folder)).entryList(QDir::Files, QDir::Name);
         for (int i = 0; i < fromChosen; ++i)
             QCOMPARE(game->bilder[i], chosen(folder) + "/" + chosenFiles[i]);
@@ -427,9 +428,12 @@ private slots:
         options->lstGroesse->setCurrentRow(0);
         QVERIFY(showFolder(chosen("zwanzig")));
         QSignalSpy beenden(options.get(), &OPTIONS::beenden);
+        connect(options.get(), &OPTIONS::beenden, options.get(), &OPTIONS::stop); // as the screen flow does
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
         QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
+        const QList<QTimer*> timers = options->findChildren<QTimer*>();
+        QVERIFY(std::none_of(timers.begin(), timers.end(), [](const QTimer* t) { return t->isActive() && !t->isSingleShot(); })); // no second bar to come
         const QRect bar = options->findChild<QProgressBar*>("prgSammeln")->geometry();
         for (QWidget* control : {static_cast<QWidget*>(options->cmdExit), static_cast<QWidget*>(options->cmdNimmOptions),
                                  static_cast<QWidget*>(options->Image1), static_cast<QWidget*>(options->Frame1),
@@ -526,6 +530,7 @@ private slots:
         QCOMPARE(world.box.shown[0].text, QStringLiteral("Das Laufwerk USB-STICK ist nicht bereit !"));
         QCOMPARE(world.box.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(options->Drive1->drive(), QStringLiteral("/"));
+        QCOMPARE(options->Drive1->count(), 2); // the entry already there, not a second one
         QTRY_COMPARE(options->Dir1->path(), QStringLiteral("/"));
         QCOMPARE(options->File1->path(), QStringLiteral("/"));
         answer.release();
@@ -780,14 +785,17 @@ private slots:
     {
         QTest::addColumn<QString>("then");
         QTest::addColumn<bool>("message");
-        QTest::newRow("Tab into the list") << "" << false;
-        QTest::newRow("Tab, then Down") << "down" << true;
-        QTest::newRow("Tab, then a click") << "click" << true;
+        QTest::addColumn<QString>("chosen"); // the file the preview ran for last
+        QTest::newRow("Tab into the list") << "" << false << "";
+        QTest::newRow("Tab, then Down") << "down" << true << "a_gross.jpg";
+        QTest::newRow("Tab, then a click") << "click" << true << "a_gross.jpg";
+        QTest::newRow("a click, away and back, then Down: the next") << "back" << false << "b.jpg";
     }
     void focusAloneRunsNoPreview()
     {
         QFETCH(QString, then);
         QFETCH(bool, message);
+        QFETCH(QString, chosen);
         QTemporaryDir dir;
         QVERIFY(test::writePicture(dir.filePath("a_gross.jpg"), {30, 30}, "JPG", 75001));
         QVERIFY(test::writePicture(dir.filePath("b.jpg"), {30, 30}, "JPG"));
@@ -800,12 +808,17 @@ private slots:
         QVERIFY(!options->File1->currentIndex().isValid());
         if (then == "down")
             QTest::keyClick(options->File1, Qt::Key_Down);
-        else if (then == "click")
+        else if (then != "")
             QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {},
                               options->File1->visualRect(options->File1->model()->index(0, 0)).center());
+        if (then == "back") { // the focus leaves the list and comes back: the chosen entry stays current
+            QTest::keyClick(options->File1, Qt::Key_Backtab);
+            QTest::keyClick(options->Dir1, Qt::Key_Tab);
+            QTest::keyClick(options->File1, Qt::Key_Down);
+        }
         QVERIFY(test::settlePictures()); // the length is read on a worker
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
-        QCOMPARE(options->BildPfad, message ? dir.filePath("a_gross.jpg") : QString());
+        QCOMPARE(options->BildPfad, chosen.isEmpty() ? QString() : dir.filePath(chosen));
     }
 
     // File1's order: German, without regard to case; the collection takes the first entries.

@@ -1,12 +1,11 @@
 #pragma once
-// Building blocks for the windows: twips, fonts and the few control kinds that Qt has no
-// exact match for (an image box with a stretch switch, a picture button, a plain frame).
+// Building blocks for the forms' layout: twips, fonts, and the plain controls made from Qt's
+// own (a label, a plain frame, a picture button).
 
 #include <QColor>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRect>
 
@@ -37,20 +36,5 @@ QFrame* makeFrame(QWidget* parent, const QString& name, const QRect& geometry);
 // A push button that shows a picture instead of a text.
 QPushButton* makePictureButton(QWidget* parent, const QString& name, const QString& picture,
                                const QString& tooltip, const QRect& geometry);
-
-// An image box: with stretch off it takes the natural size of its picture,
-// with stretch on it draws the picture scaled to its own size.
-class ImageBox : public QLabel {
-    Q_OBJECT
-public:
-    explicit ImageBox(QWidget* parent, const QString& name, const QRect& geometry,
-                      bool bordered);
-    void setStretch(bool on);
-    bool stretch() const { return hasScaledContents(); }
-    // Gives the box its picture; without stretch the box takes the picture's natural size.
-    void setPicture(const QPixmap& picture);
-    void clearPicture();
-    bool hasPicture() const;
-};
 
 } // namespace tavik

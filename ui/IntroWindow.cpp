@@ -1,6 +1,7 @@
 #include "ui/IntroWindow.h"
 
 #include "ui/Controls.h"
+#include "ui/ImageBox.h"
 #include "ui/Window.h"
 
 namespace tavik {

@@ -18,6 +18,8 @@ public:
 
     // Closes the splash window, which stops Timer1, then asks for the settings screen.
     void Timer1_Timer();
+    // The splash ends without a tick.
+    void stop() { Timer1->stop(); }
 
 signals:
     void splashEnded();

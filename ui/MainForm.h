@@ -1,5 +1,5 @@
 #pragma once
-// The game screen's window and controls as laid out; its behaviour is in game/ and scores/.
+// The game screen's window and controls as laid out; its behaviour is in MainWindow.h (MAIN).
 // Controls that lie directly on the window are placed in pixels, those in frames from twips.
 
 #include <QLabel>
@@ -10,6 +10,7 @@
 #include <array>
 
 #include "ui/Controls.h"
+#include "ui/ImageBox.h"
 
 namespace tavik {
 

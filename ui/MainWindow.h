@@ -1,6 +1,7 @@
 #pragma once
 // MAIN: the game screen. Its event procedures are thin: they ask the rules in Partie and
-// GameClock what happens and set the controls accordingly.
+// GameClock what happens and set the controls accordingly. The keys and a screen reader on the
+// board are BoardKeys' part, the pictures of the two display boxes DisplayBoxes'.
 
 #include "rules/Partie.h"
 #include "ui/PictureCache.h"
@@ -8,11 +9,13 @@
 #include "scores/HighScoreFile.h"
 #include "ui/GameScreen.h"
 #include "ui/MainForm.h"
+#include "ui/QuitQuestion.h"
 #include "ui/Services.h"
 
-class QKeyEvent;
-
 namespace tavik {
+
+class BoardKeys;
+class DisplayBoxes;
 
 class MAIN : public MainForm, public GameScreen {
     Q_OBJECT
@@ -45,53 +48,39 @@ public:
     void cmdOptions_Click();
     void cmdExit_Click();
 
+    // The game is discarded: no timer fires, no picture is decoded, no answer of the list
+    // shows any more.
+    void stop();
+
     // True before the deal and while an attempt is judged: no card turns.
     bool boardBlocked() const;
 
     int beendeSpielAufrufe() const { return beendeSpielAufrufe_; }
-    const PictureCache& bilder() const { return *bilder_; }
+    const PictureCache& bilder() const;
 
 signals:
     void neueEinstellungen(); // the player asks for a new game
     void beenden();           // the player confirmed quitting
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    // Keys on a card: arrows move across the grid, Space and Enter turn it. True when used up.
-    bool cmdBild_Key(int Index, const QKeyEvent& event);
-    bool moveFocus(int Index, int dx, int dy, bool press);
-    void removePair(int first, int second);
-    bool isOnBoard(int card) const;
-    void keepFocusFromClicks(bool blocked);
-
     void Form_Load(int spielfeldgroesse, const QString& spielername);
     void Baue_Spielfeld();
     void Beende_Spiel();
     float tageszeit() const;
 
     void warteAufListe(bool wartet);
-    void nachDerFrage(std::function<void()> schritt);
     void zeigeListe(const Gelesen& gelesen);
     void setzeUhrFort();
 
     QStringList bilderListe() const; // the entries of lstBilder, in its order
-    void zeigeIn(int box, const PictureCache::Bild& bild);
-    void bildAngekommen(const QString& path);
-    QSize boxInnen() const; // the inside of a display box, within its border
 
     Services services_;
     std::chrono::milliseconds deadline_; // of every disk job of this screen
-    // Pictures are decoded on workers, ahead after the deal and at once for a click, so
-    // that turning a card never waits for a decoder.
-    PictureCache* bilder_ = nullptr;
-    // The picture each display box waits for; a late one shows only if still wanted.
-    std::array<QString, 2> gewuenscht_;
+    DisplayBoxes* boxes_ = nullptr;
+    BoardKeys* keys_ = nullptr; // the keyboard, the focus and a screen reader on the board
     bool uhrLiefVorPause_ = false;
     bool listeArbeitet_ = false; // the list is read or written on a worker
-    bool frageOffen_ = false;    // the quit question is open
-    std::function<void()> wartet_; // a message held back until the question is answered
+    QuitQuestion quitQuestion_{services_.box}; // a message of the list waits for its answer
     int beendeSpielAufrufe_ = 0;
 };
 

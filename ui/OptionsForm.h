@@ -1,5 +1,6 @@
 #pragma once
-// The settings screen's window and controls as laid out; its behaviour is in settings/.
+// The settings screen's window and controls as laid out; its behaviour is in OptionsWindow.h
+// (OPTIONS) and StartAction.h.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -7,8 +8,12 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "ui/BrowserControls.h"
+#include "ui/ChoiceListBox.h"
 #include "ui/Controls.h"
+#include "ui/DirListBox.h"
+#include "ui/DriveListBox.h"
+#include "ui/FileListBox.h"
+#include "ui/ImageBox.h"
 
 namespace tavik {
 

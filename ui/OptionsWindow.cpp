@@ -1,18 +1,12 @@
 #include "ui/OptionsWindow.h"
 
-#include <cmath>
-#include <QProgressBar>
-
 #include "rules/Grid.h"
-#include "pictures/OrderedChecks.h"
 #include "pictures/PictureDecoder.h"
 #include "pictures/ByteLimits.h"
 #include "pictures/Fit.h"
 #include "platform/DiskWork.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderReader.h"
-
-#include "ui/QuitQuestion.h"
+#include "ui/StartAction.h"
 
 namespace tavik {
 
@@ -38,36 +32,7 @@ struct Vorschau {
     Decoded bild;
 };
 
-constexpr int kFortschrittNachMs = 500;
-
 } // namespace
-
-struct OPTIONS::Start {
-    int spielfeldgroesse = 10;
-    QString name;
-    double paare = 0;
-    QString gewaehlt; // the chosen folder as File1 reported it at the press
-    QString gewaehltGezeigt; // the same as the lists show it (control characters as placeholders)
-    bool andererOrdner = false;
-    QStringList genommen;
-    OrderedChecks* pruefung = nullptr;
-    QTimer* fortschrittNach = nullptr;
-    QProgressBar* balken = nullptr;
-    std::function<void()> wartet; // the next step, held while the quit question is open
-    bool frageOffen = false;
-
-    ~Start()
-    {
-        // No signal of the walk or the timer may reach a start action that has ended.
-        if (pruefung)
-            pruefung->cancel();
-        if (fortschrittNach)
-            fortschrittNach->stop();
-        for (QObject* o : std::initializer_list<QObject*>{pruefung, fortschrittNach, balken})
-            if (o)
-                o->deleteLater(); // perhaps inside one of their own signals
-    }
-};
 
 OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent, PictureWork work, bool loaded)
     : OptionsForm(parent)
@@ -79,6 +44,10 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
         work_.decode = previewDecode(imgVorschau->frameWidth());
     if (!work_.acceptable)
         work_.acceptable = acceptableForGame;
+    start_ = new StartAction(services_, work_, *this, quitQuestion_, this);
+    connect(start_, &StartAction::taken, this, [this] { ++ErsteAnzahl; });
+    connect(start_, &StartAction::examined, this, [this](const QString& path) { BildPfad = path; });
+    connect(start_, &StartAction::finished, this, &OPTIONS::startGame);
     connect(lstGroesse, &QListWidget::currentRowChanged, this, &OPTIONS::lstGroesse_Click);
     connect(cmdNimmOptions, &QPushButton::clicked, this, &OPTIONS::cmdNimmOptions_Click);
     connect(cmdExit, &QPushButton::clicked, this, &OPTIONS::cmdExit_Click);
@@ -90,11 +59,9 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
         Form_Load();
 }
 
-OPTIONS::~OPTIONS() = default;
-
 bool OPTIONS::sammelt() const
 {
-    return start_ != nullptr;
+    return start_->running();
 }
 
 QString OPTIONS::programmOrdner() const
@@ -205,146 +172,37 @@ void OPTIONS::zeigeVorschau(const QPixmap& pixmap, QSize fitted)
     imgVorschau->show();
 }
 
-GameScreen* OPTIONS::spiel()
-{
-    if (!game_) {
-        if (start_)
-            game_ = createGame_(start_->spielfeldgroesse, start_->name);
-        else
-            game_ = createGame_(Spielfeldgroesse, txtSpielername->text());
-    }
-    return game_;
-}
-
-// Examines the first `count` entries of File1 on workers, taking acceptable pictures in list
-// order until the pairs are together; then `danach` runs.
-void OPTIONS::Sammle_Bilder(double count, std::function<void()> danach)
-{
-    const QString ordner = File1->path();
-    const NameList namen = File1->names();
-    // As many entries as a loop "for i = 0 to count - 1" visits; past the end they are empty.
-    const int n = count <= 0 ? 0 : static_cast<int>(std::ceil(count));
-
-    if (start_->pruefung)
-        start_->pruefung->deleteLater(); // perhaps inside its own signal
-    start_->pruefung = new OrderedChecks(work_.acceptable, work_.deadline, this);
-    connect(start_->pruefung, &OrderedChecks::taken, this, [this](const QString& path) {
-        start_->genommen.append(path);
-        ++ErsteAnzahl;
-    });
-    connect(start_->pruefung, &OrderedChecks::progress, this, &OPTIONS::zeigeFortschritt);
-    connect(start_->pruefung, &OrderedChecks::finished, this,
-            [this, ordner, namen, danach = std::move(danach)](int examined) {
-                if (examined > 0)
-                    BildPfad = joinPath(ordner, examined <= namen.size() ? namen.at(examined - 1) : QString());
-                // The next step may open a message box: not inside the walk's own signal.
-                QTimer::singleShot(0, this, [this, danach] { weiter(danach); });
-            });
-    start_->pruefung->start(ordner, namen, n, pairsFor(start_->spielfeldgroesse) - ErsteAnzahl);
-}
-
-// The start action's next step, held back while the quit question is open.
-void OPTIONS::weiter(const std::function<void()>& schritt)
-{
-    if (!start_)
-        return;
-    if (start_->frageOffen)
-        start_->wartet = schritt;
-    else
-        schritt();
-}
-
-void OPTIONS::zeigeFortschritt(int decided, int total)
-{
-    if (start_ && start_->balken) {
-        start_->balken->setMaximum(total);
-        start_->balken->setValue(decided);
-    }
-}
-
 void OPTIONS::cmdNimmOptions_Click()
 {
-    if (start_)
+    if (start_->running())
         return; // already collecting: a second press changes nothing
-    start_ = std::make_unique<Start>();
-    start_->spielfeldgroesse = Spielfeldgroesse;
-    start_->name = txtSpielername->text();
-    start_->paare = Spielfeldgroesse * Spielfeldgroesse / 2.0;
-    start_->gewaehlt = File1->path();
-    start_->gewaehltGezeigt = File1->shownPath();
-    start_->andererOrdner = start_->gewaehlt != programmOrdner();
     ErsteAnzahl = 0;
-
-    // The screen stays responsive and shows that it works; a bar after half a second.
-    setCursor(Qt::BusyCursor);
-    start_->fortschrittNach = new QTimer(this);
-    start_->fortschrittNach->setSingleShot(true);
-    connect(start_->fortschrittNach, &QTimer::timeout, this, [this] {
-        auto* balken = new QProgressBar(this);
-        balken->setObjectName(QStringLiteral("prgSammeln"));
-        // In the free strip between the emblem and the start button, covering no control.
-        balken->setGeometry(width() / 2 + 24, height() - 30, width() / 2 - 72, 16);
-        balken->setMaximum(0); // busy until the first entries are decided
-        balken->show();
-        start_->balken = balken;
-    });
-    start_->fortschrittNach->start(kFortschrittNachMs);
-
-    Sammle_Bilder(start_->andererOrdner ? File1->listCount() : start_->paare, [this] { nachErsterSammlung(); });
+    start_->start(Spielfeldgroesse, txtSpielername->text());
 }
 
-void OPTIONS::nachErsterSammlung()
+void OPTIONS::startGame(int spielfeldgroesse, const QString& name, const QStringList& bilder)
 {
-    if (ErsteAnzahl >= start_->paare || !start_->andererOrdner)
-        return beendeStart();
-    services_.box.show(QStringLiteral("Im Verzeichnis '") + start_->gewaehltGezeigt
-                           + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
-                           + QStringLiteral("Die Bilder werden durch Standard-Bilder ergänzt"),
-                       kTitel, MsgIcon::None, MsgButtons::Ok);
-    // The program folder is read on a worker like any other; only one that opens can fill the gap.
-    const QString programm = programmOrdner();
-    listFolder(this, programm, [this, programm](const std::optional<FolderListing>& listing) {
-        weiter([this, programm, listing] {
-            if (!listing)
-                return beendeStart();
-            Dir1->showListing(programm, *listing);
-            Sammle_Bilder(start_->paare - ErsteAnzahl, [this] { beendeStart(); });
-        });
-    });
-}
-
-void OPTIONS::beendeSammeln()
-{
-    unsetCursor();
-    start_.reset();
-}
-
-void OPTIONS::beendeStart()
-{
-    GameScreen* game = spiel();
-    const QStringList genommen = start_->genommen;
-    beendeSammeln();
-    for (const QString& path : genommen)
-        game->appendBild(path);
+    if (!game_)
+        game_ = createGame_(spielfeldgroesse, name);
+    for (const QString& path : bilder)
+        game_->appendBild(path);
     close();
-    game->zeige();
+    game_->zeige();
 }
 
 void OPTIONS::cmdExit_Click()
 {
-    // A collection that ends while the question is open waits for the answer.
-    if (start_)
-        start_->frageOffen = true;
-    const bool ja = frageBeenden(services_.box);
-    if (start_)
-        start_->frageOffen = false;
-    if (ja) {
-        beendeSammeln();
+    // A collection that ends while the question is open waits for the answer; on Yes the
+    // screen flow stops it with every screen.
+    if (quitQuestion_.ask())
         emit beenden();
-        return;
-    }
-    if (start_ && start_->wartet)
-        std::exchange(start_->wartet, nullptr)();
+}
+
+void OPTIONS::stop()
+{
+    start_->stop();
+    Dir1->stop();
+    ++vorschauNr_; // a preview on its way is dropped
 }
 
 } // namespace tavik

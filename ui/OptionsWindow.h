@@ -1,17 +1,19 @@
 #pragma once
-// OPTIONS: the settings screen. Name, board size and picture folder; the start button
-// collects the pictures into a new game screen and opens it.
+// OPTIONS: the settings screen. Name, board size and picture folder; the start button's
+// StartAction collects the pictures, which the screen hands to a new game screen it opens.
 
 #include <functional>
-#include <memory>
 
 #include "pictures/PictureWork.h"
 
 #include "ui/GameScreen.h"
 #include "ui/OptionsForm.h"
+#include "ui/QuitQuestion.h"
 #include "ui/Services.h"
 
 namespace tavik {
+
+class StartAction;
 
 class OPTIONS : public OptionsForm {
     Q_OBJECT
@@ -28,7 +30,6 @@ public:
 
     // The load procedure: the settings' first state, the program folder in the lists.
     void lade() { Form_Load(); }
-    ~OPTIONS() override;
 
     QString Pfad;
     QString BildPfad;
@@ -46,23 +47,22 @@ public:
     // True while the start action collects pictures: the screen stays responsive meanwhile.
     bool sammelt() const;
 
+    // The screen ends its work: the start action, the folder on its way and the preview.
+    void stop();
+
 signals:
     void beenden(); // the player confirmed quitting
 
 private:
     void Form_Load();
-    void Sammle_Bilder(double count, std::function<void()> danach);
-    void nachErsterSammlung();
-    void weiter(const std::function<void()>& schritt);
     void zeigeLaufwerke(const QList<Volume>& volumes);
-    void beendeStart();
     void zeigeVorschau(const QPixmap& pixmap, QSize fitted);
-    void zeigeFortschritt(int decided, int total);
-    void beendeSammeln();
-    GameScreen* spiel();
+    // The start action has collected the pictures: the game screen takes them and opens.
+    void startGame(int spielfeldgroesse, const QString& name, const QStringList& bilder);
     QString programmOrdner() const;
 
     Services services_;
+    QuitQuestion quitQuestion_{services_.box}; // the start action's next step waits for its answer
     GameScreenFactory createGame_;
     PictureWork work_;
     GameScreen* game_ = nullptr;
@@ -73,10 +73,8 @@ private:
     // The preview's last request: an older answer is dropped.
     quint64 vorschauNr_ = 0;
 
-    // One start action, collecting on workers. Its board size, name and folder are those
-    // at the press of the start button.
-    struct Start;
-    std::unique_ptr<Start> start_;
+    // The start action (Sammle_Bilder and the top-up), collecting on workers.
+    StartAction* start_ = nullptr;
 };
 
 } // namespace tavik

@@ -47,6 +47,11 @@ void PictureCache::ladeVoraus(const QStringList& paths, qreal dpr)
     fuelleNach();
 }
 
+void PictureCache::stop()
+{
+    loader_.cancelAll(); // nothing comes back, so the decoding ahead goes no further either
+}
+
 void PictureCache::starte(const QString& path, qreal dpr)
 {
     unterwegs_.insert(path);

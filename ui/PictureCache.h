@@ -35,6 +35,9 @@ public:
     void lade(const QString& path, qreal dpr);
     // Decodes these pictures a few at a time, in this order.
     void ladeVoraus(const QStringList& paths, qreal dpr);
+    // Nothing more is decoded or announced: pictures on their way are dropped, and those not
+    // begun are not read at all.
+    void stop();
 
 signals:
     void arrived(const QString& path); // decoded, undecodable or past its deadline

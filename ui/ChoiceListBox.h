@@ -1,0 +1,17 @@
+#pragma once
+// lstGroesse: a list that always has exactly one entry chosen (Ctrl+click cannot clear it).
+
+#include <QListWidget>
+
+namespace tavik {
+
+class ChoiceListBox : public QListWidget {
+public:
+    explicit ChoiceListBox(QWidget* parent);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+};
+
+} // namespace tavik
