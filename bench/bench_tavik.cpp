@@ -29,6 +29,7 @@
 #include "platform/DiskWork.h"
 #include "scores/HighScoreFile.h"
 #include "tests/Collection.h"
+#include "tests/HostilePictures.h"
 #include "ui/FileListBox.h"
 #include "platform/FolderReader.h"
 
@@ -220,6 +221,37 @@ void showFirst(benchmark::State& state, const QString& path)
 void ZeigeBild_First_Jpeg75k(benchmark::State& state) { showFirst(state, data().jpeg); }
 void ZeigeBild_First_Bmp800k(benchmark::State& state) { showFirst(state, data().bmp); }
 
+// Every hostile picture checked and decoded as a card would be; the slowest one against
+// the decode of a good 75,000-byte JPEG. A bad file must cost no more than a good one.
+void HostilePictures_Slowest(benchmark::State& state)
+{
+    const QStringList kinds{"gif-huge-screen", "png-interlaced-16384x1024", "ppm-no-data", "pbm-no-data",
+                            "bmp-all-ones-masks", "bmp-all-ones-masks-32", "bmp-palette-7fffffff", "bmp-rle8-jump",
+                            "bmp-rle8-short-row", "bmp-rle8-truncated", "bmp-rle4-truncated", "bmp-os2-truncated",
+                            "bmp-top-down-short-by-one", "jpeg-16-bytes", "jpeg-truncated", "jpeg-lossless",
+                            "jpeg-6.4MB"};
+    QStringList paths;
+    for (const QString& kind : kinds) {
+        paths << data().dir.filePath("hostile-" + kind + (kind.startsWith("jpeg") ? ".jpg" : ".bmp"));
+        QFile file(paths.last());
+        if (!file.open(QIODevice::WriteOnly) || file.write(test::hostilePicture(kind)) < 0)
+            state.SkipWithError("cannot write the hostile pictures");
+    }
+    std::vector<double> slowest, baseline;
+    for (auto _ : state) {
+        double worst = 0;
+        for (const QString& path : paths)
+            worst = std::max(worst, timed([&] {
+                benchmark::DoNotOptimize(acceptableForGame(path));
+                benchmark::DoNotOptimize(decodeFitted(path, QSize(169, 169), 2.0));
+            }));
+        slowest.push_back(worst);
+        baseline.push_back(timed([&] { benchmark::DoNotOptimize(decodeFitted(data().jpeg, QSize(169, 169), 2.0)); }));
+        state.SetIterationTime(worst);
+    }
+    reportMedians(state, slowest, baseline);
+}
+
 struct NoBox final : MessageBox {
     MsgAnswer show(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
 };
@@ -354,6 +386,7 @@ BENCHMARK(File1_20000Files)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 BENCHMARK(Collection_10x10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(DealAndMix_10x10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(HighScoreRewrite)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(HostilePictures_Slowest)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(ZeigeBild_First_Jpeg75k)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
 BENCHMARK(ZeigeBild_First_Bmp800k)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
 BENCHMARK(ClickToPicture_FirstCard_4x4)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);

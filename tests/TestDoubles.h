@@ -3,12 +3,14 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <future>
 
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "ui/GameScreen.h"
 #include "ui/Services.h"
 
 namespace tavik::test {
@@ -79,6 +81,17 @@ struct ScriptedWorld {
     ScriptedRandom random;
     FixedFolder folder;
     Services services() { return {box, clock, random, folder}; }
+};
+
+// Stands in for the game screen the settings screen makes at the game start:
+// records what it was given and whether it was shown.
+struct RecordingGame final : GameScreen {
+    int spielfeldgroesse = 0;
+    QString name;
+    QStringList bilder;
+    bool shown = false;
+    void appendBild(const QString& path) override { bilder << path; }
+    void zeige() override { shown = true; }
 };
 
 // Runs `f` on a thread of its own and waits for it: a test's own disk work, which the

@@ -33,4 +33,8 @@ QByteArray jpegClaiming(QSize size);
 // when the file cannot be made.
 bool makeBadPicture(const QString& kind, const QString& path);
 
+// The bytes this process has read so far (rchar in /proc/self/io): what a reader that
+// must stop early really read, counted the same on an idle and a loaded machine.
+qint64 bytesReadByThisProcess();
+
 } // namespace tavik::test

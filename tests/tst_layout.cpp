@@ -15,11 +15,6 @@ using namespace tavik;
 
 namespace {
 
-struct NullGame final : GameScreen {
-    void appendBild(const QString&) override {}
-    void zeige() override {}
-};
-
 void addRow(const char* window, const char* name, const char* kind, QRect px, const QString& text,
             const QString& tooltip, bool hidden = false)
 {
@@ -47,7 +42,7 @@ class TestLayout : public QObject {
     std::unique_ptr<IntroWindow> intro;
     std::unique_ptr<OPTIONS> options;
     std::unique_ptr<MAIN> main;
-    NullGame nullGame;
+    test::RecordingGame nullGame;
 
     QWidget* window(const QString& name)
     {
@@ -257,15 +252,6 @@ private slots:
         const QImage plain = look(&card, false);
         QCOMPARE(look(&card, true), look(&styled, true));
         QCOMPARE(look(&card, true) == plain, state == "plain"); // the state shows
-    }
-
-    void screenshots()
-    {
-        // Pictures of the windows for a person to look at, in the build folder.
-        const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
-        QVERIFY(intro->grab().save(out + "/layout-intro.png"));
-        QVERIFY(options->grab().save(out + "/layout-options.png"));
-        QVERIFY(main->grab().save(out + "/layout-main.png"));
     }
 };
 

@@ -765,23 +765,6 @@ private slots:
         for (const QTimer* t : timers)
             QCOMPARE(t->timerType(), Qt::PreciseTimer);
     }
-
-    void screenshot()
-    {
-        test::ScriptedWorld world;
-        auto game = newGame(world, 6);
-        game->tmrLadeBilder_Timer();
-        QVERIFY(test::settlePictures());
-        click(*game, 0);
-        click(*game, 7);
-        const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
-        QVERIFY(game->grab().save(out + "/game-screen.png"));
-        QVERIFY(test::writeBytes(listenPfad(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"));
-        game->cmdHallOfFame->click();
-        QTRY_VERIFY(game->frmHallOfFame->isVisible());
-        QVERIFY(game->grab().save(out + "/game-screen-highscores.png"));
-        QFile::remove(listenPfad(folder.path()));
-    }
 };
 
 QTEST_MAIN(TestMainWindow)

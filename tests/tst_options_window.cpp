@@ -30,16 +30,6 @@ using namespace tavik;
 
 namespace {
 
-// Stands in for the game screen: records when it was made and what it was given.
-struct RecordingGame final : GameScreen {
-    int spielfeldgroesse = 0;
-    QString name;
-    QStringList bilder;
-    bool shown = false;
-    void appendBild(const QString& path) override { bilder << path; }
-    void zeige() override { shown = true; }
-};
-
 void makePictures(const QString& folder, const QString& prefix, int count)
 {
     QDir().mkpath(folder);
@@ -81,7 +71,7 @@ class TestOptionsWindow : public QObject {
     QTemporaryDir root;
     QString programFolder;
     test::ScriptedWorld world;
-    std::unique_ptr<RecordingGame> game;
+    std::unique_ptr<test::RecordingGame> game;
     std::unique_ptr<OPTIONS> options;
     int gamesMade = 0;
 
@@ -92,7 +82,7 @@ class TestOptionsWindow : public QObject {
         gamesMade = 0;
         options = std::make_unique<OPTIONS>(world.services(), [this](int n, const QString& name) {
             ++gamesMade;
-            game = std::make_unique<RecordingGame>();
+            game = std::make_unique<test::RecordingGame>();
             game->spielfeldgroesse = n;
             game->name = name;
             return game.get();
@@ -439,8 +429,6 @@ private slots:
                                  static_cast<QWidget*>(options->Image1), static_cast<QWidget*>(options->Frame1),
                                  static_cast<QWidget*>(options->Frame2)})
             QVERIFY2(!bar.intersects(control->geometry()), qPrintable(control->objectName())); // covers nothing
-        const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
-        QVERIFY(options->grab().save(out + "/settings-collecting.png"));
 
         world.box.answers = {quit ? MsgAnswer::Yes : MsgAnswer::No};
         world.box.onShow = [] {

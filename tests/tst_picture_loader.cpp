@@ -3,6 +3,8 @@
 // checks however they finish.
 
 #include <QtTest>
+
+#include <atomic>
 #include <array>
 #include <functional>
 #include <map>
@@ -220,7 +222,8 @@ private slots:
         QCOMPARE(disk::stuckCount(), 1);
         drive.gates[0].release();
         QTRY_COMPARE(disk::stuckCount(), 0); // the read ended at last
-        QTest::qWait(20);
+        QVERIFY(disk::pool()->waitForDone(5000));
+        QCoreApplication::sendPostedEvents(); // its late answer, if it sent one
         QCOMPARE(answers.decoded(), 0);
         QCOMPARE(answers.failed(), 1);
     }
@@ -234,7 +237,7 @@ private slots:
         loader.cancelAll();
         drive.gates[1].release();
         QVERIFY(disk::pool()->waitForDone(5000));
-        QTest::qWait(20);
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(answers.count(), 0);
         // A request after the cancel is answered as usual.
         drive.gates[1].release();
@@ -425,13 +428,15 @@ private slots:
     void aLoaderGoneBeforeItsAnswerIsNotCalled()
     {
         static Drive drive;
+        static std::atomic<int> reads{0};
         auto loader = std::make_unique<PictureLoader>(
-            [](const QString&, QSize, qreal) { drive.gates[3].acquire(); return picture(); }, 10s);
+            [](const QString&, QSize, qreal) { drive.gates[3].acquire(); ++reads; return picture(); }, 10s);
         loader->request(onDisk(QStringLiteral("a.jpg")), {167, 167}, 1.0);
         loader.reset(); // no wait for the read here
         drive.gates[3].release();
         QVERIFY(disk::pool()->waitForDone(5000));
-        QTest::qWait(20); // nothing may touch the loader now
+        QCOMPARE(reads.load(), 1); // the read did finish after its loader was gone
+        QCoreApplication::sendPostedEvents(); // its answer must find nothing to call (the sanitizer build sees it)
     }
 
     // Candidates 0..n-1, acceptable where the pattern says 'y'; their checks end in
@@ -457,6 +462,7 @@ private slots:
         QFETCH(QList<int>, finishOrder);
         static Drive drive;
         static QString acceptable;
+        static std::atomic<int> checksDone{0};
         acceptable = pattern;
         for (QSemaphore& g : drive.gates)
             g.acquire(g.available());
@@ -470,15 +476,19 @@ private slots:
             [](const QString& path) {
                 const int i = QFileInfo(path).baseName().toInt();
                 drive.gates[static_cast<size_t>(i)].acquire();
+                ++checksDone;
                 return acceptable[i] == 'y';
             },
             stuck ? 500ms : 10s);
         QSignalSpy taken(&checks, &OrderedChecks::taken);
         QSignalSpy finished(&checks, &OrderedChecks::finished);
         checks.start(folder, NameList(names), int(names.size()), needed);
-        for (int i : finishOrder) {
+        checksDone = 0;
+        int released = 0;
+        for (int i : finishOrder) { // each check ends before the next one may
             drive.gates[static_cast<size_t>(i)].release();
-            QTest::qWait(5); // lets the walk see each answer as it comes
+            ++released;
+            QTRY_VERIFY(checksDone.load() == released || !finished.isEmpty()); // none run once the walk is done
         }
         QTRY_COMPARE(finished.count(), 1);
 

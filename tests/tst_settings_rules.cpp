@@ -109,39 +109,6 @@ private slots:
         QVERIFY(!zuGrossFuerVorschau("jpg", std::nullopt));
     }
 
-    void badPicturesAreNotTaken_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("zero bytes") << "empty";
-        QTest::newRow("random bytes named .jpg") << "garbage";
-        QTest::newRow("PNG data named .bmp") << "png";
-        QTest::newRow("BMP truncated after its header") << "truncated";
-        QTest::newRow("BMP claiming 60000 x 60000") << "hugebmp";
-        QTest::newRow("JPEG claiming 60000 x 60000") << "hugejpg";
-        QTest::newRow("a folder named x.bmp") << "folder";
-        QTest::newRow("a named pipe x.bmp") << "fifo";
-        QTest::newRow("a dangling link x.jpg") << "dangling";
-        QTest::newRow("deleted after listing") << "deleted";
-    }
-    void badPicturesAreNotTaken()
-    {
-        QFETCH(QString, kind);
-        QTemporaryDir dir;
-        QString path = dir.filePath(kind == "png" || kind == "truncated" || kind == "hugebmp" || kind == "folder"
-                                            || kind == "fifo"
-                                        ? "x.bmp"
-                                        : "x.jpg");
-        QVERIFY(makeBadPicture(kind, path));
-
-        QElapsedTimer timer;
-        timer.start();
-        const bool taken = acceptableForGame(path);
-        // Only what is a JPEG or a BMP by its bytes is taken, whatever its name says.
-        QVERIFY(!taken);
-        QVERIFY(decodeExactly(path, QSize(169, 169)).isNull());
-        QVERIFY2(timer.elapsed() < 1000, "a bad picture must not hold the program up");
-    }
-
     void previewFit_data()
     {
         QTest::addColumn<QSize>("natural");
