@@ -63,14 +63,21 @@ class TestHostile : public QObject {
     Q_OBJECT
 
     long rssBefore = 0;
+    qsizetype descriptorsBefore = 0;
+
+    static qsizetype openDescriptors() { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); }
 
 private slots:
     void init()
     {
         rssBefore = residentKb();
+        descriptorsBefore = openDescriptors();
     }
     void cleanup()
     {
+        // Every folder, picture and list read has closed what it opened, whatever it met.
+        QVERIFY(test::settlePictures());
+        QTRY_VERIFY2(openDescriptors() <= descriptorsBefore, qPrintable(QString::number(openDescriptors() - descriptorsBefore)));
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer holds freed memory back on purpose
         QVERIFY2(residentKb() - rssBefore < 100 * 1024, "memory grew without bound");
 #endif
@@ -166,6 +173,7 @@ private slots:
         QTest::newRow("a dangling link x.jpg") << "dangling";
         QTest::newRow("deleted after the deal") << "deleted";
         QTest::newRow("a name that is not UTF-8") << "badname";
+        QTest::newRow("a name with an overlong UTF-8 slash") << "overlong";
     }
     void notPicturesAtAll()
     {
@@ -173,10 +181,10 @@ private slots:
         QTemporaryDir dir;
         QString path = dir.filePath(kind == "dangling" ? "x.jpg" : "x.bmp");
         QByteArray rawName; // removed by hand: the temporary folder cannot name it
-        if (kind != "badname") {
+        if (kind != "badname" && kind != "overlong") {
             QVERIFY(test::makeBadPicture(kind, path));
         } else {
-            rawName = QFile::encodeName(dir.path()) + "/Bild\xE4.jpg";
+            rawName = QFile::encodeName(dir.path()) + (kind == "badname" ? "/Bild\xE4.jpg" : "/..\xC0\xAF" "Bild.jpg");
             FILE* f = std::fopen(rawName.constData(), "w");
             QVERIFY(f);
             std::fclose(f);

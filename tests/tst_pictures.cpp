@@ -377,6 +377,46 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
+    // Bitmap rows are padded to four bytes: every width modulo 32 pixels lands on another
+    // padding, and a file one byte short of its last row is refused.
+    void bitmapRowPadding_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("width");
+        for (const auto& [name, format] : {std::pair{"24-bit", QImage::Format_RGB888},
+                                           std::pair{"8-bit palette", QImage::Format_Indexed8},
+                                           std::pair{"1-bit", QImage::Format_Mono}})
+            for (int width : {1, 2, 3, 5, 31, 33})
+                QTest::addRow("%s, %d px wide", name, width) << int(format) << width;
+    }
+    void bitmapRowPadding()
+    {
+        QFETCH(int, format);
+        QFETCH(int, width);
+        QImage image(width, 7, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 0; y < 7; ++y)
+            image.setPixel(width - 1, y, qRgb(0, 0, 0)); // the last column sits next to the padding
+        image = image.convertToFormat(QImage::Format(format));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "BMP"));
+
+        const std::optional<PictureHeader> header = inspectBmp(bytes);
+        QVERIFY(header);
+        QCOMPARE(header->stored, QSize(width, 7));
+        QVERIFY(!inspectBmp(bytes.chopped(1)));
+
+        QTemporaryDir dir;
+        QVERIFY(writeBytes(dir.filePath("a.bmp"), bytes));
+        const Decoded d = decodeFitted(dir.filePath("a.bmp"), QSize(169, 169), 1.0);
+        QCOMPARE(d.image.size(), fitInto(QSize(width, 7), QSize(169, 169)));
+        const QSize last = d.image.size() - QSize(1, 1);
+        QVERIFY(qGray(d.image.pixel(last.width(), 0)) < 64 && qGray(d.image.pixel(last.width(), last.height())) < 64);
+        if (width > 1)
+            QVERIFY(qGray(d.image.pixel(0, 0)) > 192 && qGray(d.image.pixel(0, last.height())) > 192);
+    }
+
     void fit_data()
     {
         QTest::addColumn<QSize>("natural");
