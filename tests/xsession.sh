@@ -24,10 +24,11 @@ wait_window() {
     return 1
 }
 
-# Waits for a visible window titled "Tavik V1.1" other than $1 (a message box); prints its id.
+# Waits up to 20 s for a visible window titled "Tavik V1.1" other than $1 (a message box, or
+# the next screen); prints its id.
 wait_message_box() {
     local id
-    for _ in $(seq 500); do
+    for _ in $(seq 1000); do
         for id in $(xdotool search --onlyvisible --name '^Tavik V1.1$' 2>/dev/null); do
             [ "$id" != "$1" ] && { echo "$id"; return 0; }
         done
