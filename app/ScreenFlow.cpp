@@ -68,7 +68,7 @@ void ScreenFlow::openOptions()
                              : new OPTIONS(services_, [this](int n, const QString& name) { return createGame(n, name); },
                                            nullptr, {}, false);
     spareOptions_ = nullptr;
-    options_->lade();
+    options_->load();
     watch(options_);
     connect(options_, &OPTIONS::beenden, this, &ScreenFlow::endProgram);
     options_->show();
@@ -88,9 +88,9 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     // Without a screen built ahead (a start within a moment of the settings screen) it is built now.
     game_ = spare_ ? spare_.data() : new MAIN(services_);
     spare_ = nullptr;
-    game_->lade(spielfeldgroesse, name);
+    game_->load(spielfeldgroesse, name);
     watch(game_);
-    connect(game_, &MAIN::neueEinstellungen, this, &ScreenFlow::restart);
+    connect(game_, &MAIN::newSettings, this, &ScreenFlow::restart);
     connect(game_, &MAIN::beenden, this, &ScreenFlow::endProgram);
     // The settings screen the restart button opens, built while this game goes on.
     QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareOptions);

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
 
     MAIN game(world.services(), 6, QStringLiteral("Karla"));
     for (const QString& p : pictures)
-        game.appendBild(p);
+        game.appendPicture(p);
     game.show();
     game.tmrLadeBilder_Timer();
     ok &= test::settlePictures();
@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     ok &= test::settlePictures();
     ok &= save(game, out + "/game-screen.png");
 
-    test::onWorker([&] { return test::writeBytes(listenPfad(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"); });
+    test::onWorker([&] { return test::writeBytes(listFileIn(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"); });
     game.cmdHallOfFame->click();
     ok &= QTest::qWaitFor([&] { return game.frmHallOfFame->isVisible(); });
     ok &= save(game, out + "/game-screen-highscores.png");

@@ -88,10 +88,10 @@ struct ScriptedWorld {
 struct RecordingGame final : GameScreen {
     int spielfeldgroesse = 0;
     QString name;
-    QStringList bilder;
+    QStringList pictures;
     bool shown = false;
-    void appendBild(const QString& path) override { bilder << path; }
-    void zeige() override { shown = true; }
+    void appendPicture(const QString& path) override { pictures << path; }
+    void showScreen() override { shown = true; }
 };
 
 // Runs `f` on a thread of its own and waits for it: a test's own disk work, which the

@@ -12,14 +12,14 @@ class QKeyEvent;
 namespace tavik {
 
 class MainForm;
-class Partie;
+class Game;
 
 class BoardKeys : public QObject {
     Q_OBJECT
 public:
     // Filters the keys and mouse presses of `form`'s cards on a board of `partie`'s size;
     // `blocked()` says when no card may turn.
-    BoardKeys(MainForm& form, const Partie& partie, std::function<bool()> blocked, QObject* parent = nullptr);
+    BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, QObject* parent = nullptr);
 
     void cardTurned(int card);
     // Hides the two cards of a found pair; the keyboard player keeps the place.
@@ -40,7 +40,7 @@ private:
     void keepFocusFromClicks(bool blocked);
 
     MainForm& form_;
-    const Partie& partie_;
+    const Game& game_;
     std::function<bool()> blocked_;
 };
 
