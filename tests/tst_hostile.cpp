@@ -12,7 +12,7 @@
 #include "ui/MainWindow.h"
 #include "pictures/PictureDecoder.h"
 #include "pictures/PictureHeader.h"
-#include "ui/HallOfFame.h"
+#include "ui/ScoreDisplay.h"
 #include "scores/HighScoreFile.h"
 #include "scores/ListWork.h"
 #include "ui/OptionsWindow.h"

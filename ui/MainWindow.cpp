@@ -6,7 +6,7 @@
 #include "scores/ListWork.h"
 #include "ui/BoardKeys.h"
 #include "ui/DisplayBoxes.h"
-#include "ui/HallOfFame.h"
+#include "ui/ScoreDisplay.h"
 
 namespace tavik {
 

@@ -1,4 +1,4 @@
-#include "ui/HallOfFame.h"
+#include "ui/ScoreDisplay.h"
 
 #include "rules/GameClock.h"
 #include "rules/NumberText.h"
