@@ -111,9 +111,10 @@ bool DiskJob::begin()
         });
     if (!resolved)
         return refuse(deviceStuck ? "its device has stuck reads:" : "a read on its way is stuck:");
-    if (stuckBook().fileStuck(*resolved))
-        return refuse("a read of it is stuck:");
     noteSticking(mounts.deviceOf(*resolved), decodePath(*resolved));
+    if (!stuckBook().takeTurn(*resolved, [this] { return phase_.load() == Running; }))
+        return refuse("a read of it is stuck:");
+    holding_ = *resolved;
     return true;
 }
 
@@ -131,6 +132,8 @@ bool DiskJob::commit()
 
 void DiskJob::end()
 {
+    if (!holding_.isEmpty())
+        stuckBook().endTurn(std::exchange(holding_, {}));
     int expected = Running;
     if (phase_.compare_exchange_strong(expected, Ended))
         return;

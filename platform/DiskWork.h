@@ -13,6 +13,8 @@
 //   target (a link into a dead share counts for the share, not for the folder of the link).
 //   From a device's third stuck job on, jobs there are refused without a read, and a file
 //   whose read is stuck is not opened again until that read returns;
+// - one job at a time reads a file: a second job for it waits its turn on its worker, and is
+//   refused when the first one's read sticks;
 // - at most kStuckCap jobs are stuck in all: at the cap every new job is refused at once;
 // - the pool is never destroyed and never waited for, so the program ends however many
 //   reads hang.
@@ -85,6 +87,7 @@ private:
     std::mutex placeMutex_;
     std::uint64_t device_ = 0; // where the job would stick now, guarded by placeMutex_
     QString file_;             // the path resolved so far, guarded by placeMutex_
+    QByteArray holding_;       // the file this job reads, which no other job opens meanwhile (worker only)
 };
 
 namespace disk {

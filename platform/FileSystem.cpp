@@ -194,13 +194,19 @@ std::optional<qint64> fileLength(const QString& path)
     return static_cast<qint64>(st.st_size);
 }
 
-QList<Volume> listVolumes()
+QList<Volume> alwaysListedVolumes()
 {
-    TAVIK_DISK_CALL();
     QList<Volume> volumes{{QStringLiteral("/"), QStringLiteral("/")}};
     const QString home = normalFolder(QDir::homePath());
     if (home != QLatin1String("/"))
         volumes.append({home, home});
+    return volumes;
+}
+
+QList<Volume> listVolumes()
+{
+    TAVIK_DISK_CALL();
+    QList<Volume> volumes = alwaysListedVolumes();
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
         const QString root = storage.rootPath();
         // Real volumes come from a device; pseudo file systems (proc, sysfs, tmpfs, ...) do not.

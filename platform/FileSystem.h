@@ -76,5 +76,7 @@ struct Volume {
 
 // "/" first, then the home folder, then the mount points of mounted real volumes.
 QList<Volume> listVolumes();
+// "/" and the home folder, found without the disk: the drive list when the volumes do not answer.
+QList<Volume> alwaysListedVolumes();
 
 } // namespace tavik

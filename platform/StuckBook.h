@@ -8,8 +8,12 @@
 #include <QLoggingCategory>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <QSet>
 
 #include "platform/DiskWork.h"
 
@@ -37,7 +41,9 @@ public:
         if (++devices_[place.device] == kStuckPerDevice)
             qCInfo(lcDisk) << "device refused, reads there are stuck:" << place.device;
         ++files_[place.file];
-        return total_.fetch_add(1) + 1;
+        const int total = total_.fetch_add(1) + 1;
+        turnOver_.notify_all(); // a job waiting for this file is refused now
+        return total;
     }
 
     int remove(const StuckPlace& place)
@@ -68,11 +74,36 @@ public:
         return files_.contains(file);
     }
 
+    // One job at a time reads a file: a second open while the first read hangs would wait
+    // behind it in the kernel, beyond any deadline. Waits until no other job holds `file`;
+    // false, holding nothing, when the file's read is stuck meanwhile or `stillWanted` says no.
+    bool takeTurn(const QByteArray& file, const std::function<bool()>& stillWanted)
+    {
+        std::unique_lock lock(mutex_);
+        while (reading_.contains(file)) {
+            if (files_.contains(file) || !stillWanted())
+                return false;
+            turnOver_.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        if (files_.contains(file))
+            return false;
+        reading_.insert(file);
+        return true;
+    }
+    void endTurn(const QByteArray& file)
+    {
+        const std::lock_guard lock(mutex_);
+        reading_.remove(file);
+        turnOver_.notify_all();
+    }
+
 private:
     std::atomic<int> total_{0};
     std::mutex mutex_;
     QHash<std::uint64_t, int> devices_;
     QHash<QByteArray, int> files_;
+    QSet<QByteArray> reading_; // files a running job holds
+    std::condition_variable turnOver_;
 };
 
 // The one book of the program.

@@ -228,6 +228,46 @@ private slots:
         QCOMPARE(answers.failed(), 1);
     }
 
+    // Two reads of one file (a second click on a preview): the second waits for the first, and
+    // when the first sticks it is refused, since its open would hang behind the stuck read.
+    void oneReadOfAFileAtATime_data()
+    {
+        QTest::addColumn<bool>("firstSticks");
+        QTest::newRow("the first read returns") << false;
+        QTest::newRow("the first read sticks") << true;
+    }
+    void oneReadOfAFileAtATime()
+    {
+        QFETCH(bool, firstSticks);
+        static Drive drive;
+        static std::atomic<int> inside{0}, most{0}, reads{0};
+        inside = most = reads = 0;
+        PictureLoader loader(
+            [](const QString&, QSize, qreal) {
+                ++reads;
+                most = std::max(most.load(), ++inside);
+                drive.gates[4].acquire();
+                --inside;
+                return picture();
+            },
+            firstSticks ? 150ms : 10s);
+        Answers answers(loader);
+        loader.request(onDisk(QStringLiteral("twice.jpg")), {167, 167}, 1.0);
+        loader.request(onDisk(QStringLiteral("twice.jpg")), {167, 167}, 1.0);
+        QTRY_COMPARE(disk::pool()->activeThreadCount(), 2); // both jobs are on a worker
+        if (firstSticks) {
+            QTRY_COMPARE(answers.failed(), 2);
+            QCOMPARE(reads.load(), 1);
+            drive.gates[4].release();
+            QTRY_COMPARE(disk::stuckCount(), 0);
+        } else {
+            drive.gates[4].release(2);
+            QTRY_COMPARE(answers.decoded(), 2);
+            QCOMPARE(reads.load(), 2);
+        }
+        QCOMPARE(most.load(), 1);
+    }
+
     void aSupersededResultIsDropped()
     {
         static Drive drive;

@@ -75,9 +75,10 @@ void OPTIONS::Form_Load()
     Spielfeldgroesse = 10;
     lstGroesse->setCurrentRow(3);
     // The volumes are found on a worker: a mount that no longer answers cannot hold the screen.
-    runOnDisk<QList<Volume>>(this, QStringLiteral("/"), listVolumes, [this](const std::optional<QList<Volume>>& v) {
-        showDrives(v ? *v : QList<Volume>{{QStringLiteral("/"), QStringLiteral("/")}});
-    });
+    // The job starts from the mount table; were it booked against "/", one dead mount would
+    // keep "/" itself from being opened while its statfs hangs.
+    runOnDisk<QList<Volume>>(this, QStringLiteral("/proc/self/mountinfo"), listVolumes,
+                             [this](const std::optional<QList<Volume>>& v) { showDrives(v ? *v : alwaysListedVolumes()); });
     Dir1->openFolder(Pfad);
 }
 
