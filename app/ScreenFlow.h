@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order of the screens: splash, settings, game, and back to fresh settings; quitting.
 

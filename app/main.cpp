@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tavik: a pairs-matching card game. Starting the program opens the splash window.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stalls as a player feels them. A thread of its own reads the watched threads' scheduler
 // state and wait channel from /proc about every millisecond; any stretch in which a thread is

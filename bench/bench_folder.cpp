@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a big folder in the folder list: from the double click to both lists on screen,
 // and the reading alone, each against a bare readdir of the same folder in the same run.
 //   bench_folder   (prints one row per folder size; times are medians of 9 runs)

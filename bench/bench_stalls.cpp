@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GUI-thread stalls as a player feels them, during the actions that read pictures or open
 // the game screen: each stretch in which the GUI thread is not asleep in its event loop's
 // poll, sampled from /proc about every millisecond (StallSampler), against an idle minimal Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the hot paths, each against a baseline measured in the same run, since
 // absolute times on a shared machine drift. The table's `ratio` column is subject/baseline.
 //   bench_tavik [--benchmark_filter=...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline for start-up time and memory: the smallest Qt Widgets program with one label.
 #include <QApplication>
 #include <QLabel>

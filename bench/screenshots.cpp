@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the three screens for a person to look at after a change to the layout or
 // the look: the splash, the settings screen, a 6 x 6 game with two cards turned, and the
 // game with the high-score list open.

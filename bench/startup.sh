@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time and resident memory of the real program under Xvfb, each against the
 # smallest Qt Widgets program (one label), measured in the same run; medians of RUNS runs.
 #   startup.sh <program-folder> <minimal_label-executable>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on an X server of its own (Xvfb), as a player's desktop would show it.
 #   under_xvfb.sh <command> [arguments...]
 set -euo pipefail

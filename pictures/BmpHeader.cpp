@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP side of the header inspection. A bitmap is taken only when its bytes hold every
 // pixel its header promises: the decoder leaves the rest of a short file's image as it
 // found the memory, so a truncated file would show whatever the heap held.

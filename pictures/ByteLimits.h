@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The size limits of picture files, by the extension of their name (the extensions are
 // platform/FileSystem.h's: the file list shows the same ones).

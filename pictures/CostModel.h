@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What decoding a picture will cost, predicted from its header alone, and the budget a
 // decode must stay within. The constants are measured on the development machine (2 cores,

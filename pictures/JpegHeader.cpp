@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG side of the header inspection: walks the markers of the whole file, so that the
 // frame type, the components and every scan are known before a decoder sees the file.
 

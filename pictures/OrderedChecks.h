@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checks candidate files in parallel through the disk work and takes the acceptable ones
 // strictly in list order, however the checks finish: the first `needed` acceptable entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding a picture file once, at the size it is drawn, within a bounded cost. Every
 // function reads the file itself and checks everything again: a file can change between

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a picture file into memory once, so that the bytes whose header was checked are
 // the very bytes that get decoded, however the file changes on disk meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a picture file's bytes say about it, found without decoding: the format by its
 // magic bytes (never by its name), the size, the EXIF orientation and what the decoder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads and decodes pictures through the disk work for a window: each request is answered
 // on the GUI thread by answered(), never by a wait.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture work a window hands to its workers, injected so that tests can pass a read
 // that blocks. An empty function stands for the window's standard one.

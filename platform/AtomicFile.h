@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small file replaced whole, so that it always holds either its old content or the new one:
 // the new content goes to a temporary file of this writer's own (created fresh, never through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one way the program touches the disk: reading and decoding pictures, listing folders
 // and volumes, reading and rewriting the high-score list. Each job runs on a worker of one

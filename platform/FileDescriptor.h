@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file descriptor of the plain system calls, closed when it goes out of scope, and the read
 // loop every reader of a whole small file needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the folder browser asks of the file system: the subfolders and picture files of a
 // folder (read once for both), and the mounted volumes. Plain Core code, fast on large

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads folders for the folder list through the disk work, so that a folder of a hundred
 // thousand files or a mount that no longer answers never freezes the window. One request is

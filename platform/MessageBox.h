@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal message box of the program, as the windows ask for it. Texts break lines with
 // the single character 13. The real box is QtMessageBox (ui/); tests use a scripted one

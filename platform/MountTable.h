@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which device a path lies on, told from the mount table without touching the path (asking
 // the path itself could hang on a share that stopped answering), and a path resolved one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order of names in the folder and file lists: the German order of a reader, without
 // regard to case (Ä with A, ö with o, ß with ss), as the ICU collation behind QCollator

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names as text. A name on disk is a string of bytes; most are UTF-8, but a folder copied
 // from an old camera or another system may not be. Such bytes ride along in the text as the

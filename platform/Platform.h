@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few things of the outside world that the windows ask for, behind small interfaces so
 // that tests can script them: the time of day and the program folder; and the one clock for

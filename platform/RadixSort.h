@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sorting many keys that share long beginnings, as the names of a camera's folder do: by
 // their first sixteen bytes one byte at a time, then by comparison only where they tie.

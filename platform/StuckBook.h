@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The book of disk jobs stuck past their deadline, kept by where they stick: the device, and
 // the files a stuck read holds (a file with a stuck read must not be opened again: a second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every call that touches the file system says so with TAVIK_DISK_CALL(). In the debug and
 // sanitizer builds it stops the program when that happens on the GUI thread, so a change

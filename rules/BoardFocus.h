@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the keyboard focus goes on a board with holes: arrow steps across the grid and the
 // card that takes over when the focused one vanishes. `onBoard(i)` says whether card i is

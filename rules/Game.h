@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The state of one game and the rule of play: two cards per attempt, equal paths are a pair.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game clock: times of day as single-precision fractions of a day, and the clock text.
 

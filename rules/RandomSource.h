@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Chance for the deal: a uniform random source 0 <= r < 1 that can be seeded, behind an
 // interface so that tests can script the draws.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows-1252, the code page of the high-score file, encoded and decoded by table so that
 // it works the same whatever codecs the Qt build has.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What went wrong with the high-score list's files, as the storage reports it: which step,
 // which file, and the system's error number. The window puts it into German words.

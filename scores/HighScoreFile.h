@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The high-score file "HSTavik" and what the game does with it: where it starts from, and
 // what becomes of a missing, unreadable or read-only list. The safe rewrite through

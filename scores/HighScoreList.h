@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ten-place high-score list and its text form: a name line, then a score line,
 // per entry, in Windows-1252 with CR LF line ends; score lines read " 1475 " or "-12 ".

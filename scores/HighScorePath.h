@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the high-score list lives. Beside the program when the program folder can be
 // written; otherwise (an installed copy under /usr or /opt, a read-only medium, a shared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The high-score list as the game screen uses it: read and rewritten through the disk work,
 // so that a list on a share that stopped answering, or locked by another game for seconds,

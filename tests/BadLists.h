@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // High-score files as other programs, editors and older copies leave them: one table
 // that the list's own tests read directly and the window tests read through the trophy.

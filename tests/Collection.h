@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sammle_Bilder: walks the first `count` entries of a file list and takes every acceptable
 // picture until a board's pairs are together.

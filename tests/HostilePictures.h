@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Picture files that exist in the wild and trip decoders up, made on the spot for tests:
 // files named like a BMP that hold a GIF, a PNG or a PPM, bitmaps with broken masks or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the decoder makes of a file, asked the way a display box asks it: at an exact size,
 // and the upright size it measures. Tests only; link tavik_pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Waiting for the picture workers the way the event loop would: every job ends and its
 // answer reaches the window.

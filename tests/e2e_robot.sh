@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A robot player on the real executable under Xvfb, with real X input (xdotool): it types a
 # name with an umlaut, chooses 4 x 4, starts, and plays the whole game by clicking cards and
 # recognising each turned picture from the pixels of the display boxes (eight pictures of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real executable under a real X server: the splash, about 2 s later the settings
 # screen (a screenshot of each into the build folder), then the quit question answered
 # with Enter (Yes is the default), which must end the process with exit code 0.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real executable with pictures and the high-score list on a share whose reads never
 # answer (a FUSE file system): the settings screen opens; clicking the stuck picture in the
 # file list does not freeze the window; a folder whose first five pictures are links into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of the screens with a scripted message box: splash to settings, quitting with
 // Yes and No on both screens, and a restart from the game screen.
 

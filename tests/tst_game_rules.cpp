@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of one game, without a display: grid, deal, mixing, judging, fit, clock, and where
 // the keyboard focus goes on a board with holes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list file under several processes: a writer killed at any moment of a rewrite leaves
 // one whole list and no lock behind, and two games ending together both get their entry in.
 

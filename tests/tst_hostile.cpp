@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile inputs thrown at the windows: strange picture files, folders and high-score files.
 // For each: no crash, no hang longer than a second, no unbounded memory, nothing lost, and a
 // clear message where the player must act.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three windows against their layout tables: every control's kind, name, place, size,
 // text, tooltip and starting state; fonts and colours; the keyboard order; window flags.
 

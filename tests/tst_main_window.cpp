@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game screen through its real buttons, with a scripted clock and random source and
 // the timers' handlers called directly.
 

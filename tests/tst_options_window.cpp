@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings screen: its load state, the size list, the start action with its shortfall
 // message and top-up, the preview and the drive fallback, on folders made for each test.
 

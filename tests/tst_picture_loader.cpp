@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture workers with a read that blocks until the test lets it answer: deadlines,
 // late and superseded results, the cap on stuck reads, and the order rule of the parallel
 // checks however they finish.

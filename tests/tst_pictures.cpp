@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture subsystem on files found in the wild: which are taken into a game, which can
 // be shown, what the cost model says before any decoding, and how a shown picture comes
 // out (upright, at the exact drawn size, never from memory the file did not fill).

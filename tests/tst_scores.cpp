@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Score, result message, the list's text form and its file: reading, insertion, safe rewrite.
 
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which files the game takes, the preview's limits and fit, the collection, and the
 // folder listings, on folders made in a temporary directory.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real executable in a Wayland session (headless Weston with XWayland), started as a
 # desktop starts it: no platform chosen. The splash and the settings screen must open
 # centred, at their size and without a title bar (screenshots through weston-screenshooter);

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for driving the real program under Xvfb; sourced by the end-to-end tests and the
 # start-up benchmark. Needs $work (a private temporary folder).
 

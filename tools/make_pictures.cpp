@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the artwork of the windows and the standard pictures into a resources folder:
 //   make_pictures <resources-folder>
 // The output is committed; the build never runs this.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes JPEG files the image writer cannot make (arithmetic coding, CMYK, many scans) and
 // measures what decoding picture files really costs against what the cost model predicts.
 //   picture_cost make <folder>        writes the calibration set and the committed hostile

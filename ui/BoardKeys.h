@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The keyboard player's and the screen reader's side of the board. Arrows move the focus
 // across the grid by the rules of BoardFocus.h, Space and Enter turn the focused card, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A card of the board: a push button in the card-back look. Each of a hundred cards styled
 // by a style sheet of its own costs the game screen several frames to create and as many

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // lstGroesse: a list that always has exactly one entry chosen (Ctrl+click cannot clear it).
 

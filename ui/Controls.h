@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Building blocks for the forms' layout: twips, fonts, and the plain controls made from Qt's
 // own (a label, a plain frame, a picture button).

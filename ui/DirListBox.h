@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dir1: the open folder's path from the root down, then its subfolders, each level indented
 // by drawing (the texts are the bare names, shown as PathText.h says; the entries keep the

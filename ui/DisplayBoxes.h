@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game screen's two display boxes (imgKarteOffen): each shows the picture of a turned
 // card. Pictures are decoded on workers, ahead after the deal and at once for a click, so that

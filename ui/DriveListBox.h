@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drive1: the places a user keeps pictures on ("/", the home folder, mounted volumes). Names
 // show as PathText.h says; the list keeps the exact root paths.

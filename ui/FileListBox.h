@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File1: the files of a folder that match the pattern "*.bmp;*.jpg", in any letter case.
 // Its model shows the shared sorted names as they are, each row turned into text (as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An image box: with stretch off it takes the natural size of its picture, with stretch on it
 // draws the picture scaled to its own size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // INTRO: the splash window with the title artwork. Its only event is the tick of Timer1.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game screen's window and controls as laid out; its behaviour is in MainWindow.h (MAIN).
 // Controls that lie directly on the window are placed in pixels, those in frames from twips.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MAIN: the game screen. Its event procedures are thin: they ask the rules in Game and
 // GameClock what happens and set the controls accordingly. The keys and a screen reader on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings screen's window and controls as laid out; its behaviour is in OptionsWindow.h
 // (OPTIONS) and StartAction.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // OPTIONS: the settings screen. Name, board size and picture folder; the start button's
 // StartAction collects the pictures, which the screen hands to a new game screen it opens.

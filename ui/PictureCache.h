@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pictures of one game, each decoded once on a worker, at the size of the display box
 // that shows it. Nothing here waits for a decode: a picture not yet there is asked for and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real message box: a modal QMessageBox with German buttons, the character 13 shown as
 // a new line.

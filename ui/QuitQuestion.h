@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The quit question of both exit buttons, and the steps that wait for its answer: work that
 // comes back from a worker while the question is open must not open a message over it, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The scores' side of the game screen: the list shown over the board and the game end.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outside world as the windows reach it. The real program passes the system's
 // implementations; tests pass scripted ones.

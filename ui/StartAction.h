@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings screen's start action: collects the pictures for a game from the folder the
 // file list shows, checked on workers and taken in list order; when a folder other than the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* A file system whose reads never answer, like a stalled network share: it lists one
  * picture, "stuck.jpg", holds a file of every other name a link points at (more pictures, a
  * high-score list), answers every question about them, and leaves every read waiting until

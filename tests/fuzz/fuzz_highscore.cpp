@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a high-score file, read, a new entry inserted, written and
 // read again. The reader must never fail and the written list must always be whole.
 
