@@ -93,7 +93,6 @@ void MAIN::tmrLadeBilder_Timer()
         return;
     }
     frmMischen->hide();
-    frmSpiel->setEnabled(true);
     // With the high-score list over the board the clock waits until the list is hidden.
     if (frmHallOfFame->isHidden())
         tmrZeit->start();
