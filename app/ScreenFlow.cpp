@@ -71,7 +71,7 @@ void ScreenFlow::openOptions()
     spareOptions_ = nullptr;
     options_->load();
     watch(options_);
-    connect(options_, &OPTIONS::beenden, this, &ScreenFlow::endProgram);
+    connect(options_, &OPTIONS::quitConfirmed, this, &ScreenFlow::endProgram);
     options_->show();
     QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareGame);
 }
@@ -92,7 +92,7 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     game_->load(spielfeldgroesse, name);
     watch(game_);
     connect(game_, &MAIN::newSettings, this, &ScreenFlow::restart);
-    connect(game_, &MAIN::beenden, this, &ScreenFlow::endProgram);
+    connect(game_, &MAIN::quitConfirmed, this, &ScreenFlow::endProgram);
     // The settings screen the restart button opens, built while this game goes on.
     QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareOptions);
     return game_;

@@ -11,7 +11,7 @@ float fractionOfDay(int secondsSinceMidnight)
     return static_cast<float>(secondsSinceMidnight) / static_cast<float>(kSecondsPerDay);
 }
 
-int vergangeneSekunden(float now, float start)
+int elapsedSeconds(float now, float start)
 {
     const float elapsed = now - start;
     int seconds = static_cast<int>(std::lround(static_cast<double>(elapsed) * kSecondsPerDay));

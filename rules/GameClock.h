@@ -13,7 +13,7 @@ float fractionOfDay(int secondsSinceMidnight);
 
 // Whole seconds from `start` to `now` (both fractions of a day), to the nearest second.
 // A negative difference means the day has turned in between: one day is added.
-int vergangeneSekunden(float now, float start);
+int elapsedSeconds(float now, float start);
 
 // "hh:mm:ss" of a time below one day.
 QString hhmmss(int seconds);

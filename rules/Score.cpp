@@ -7,10 +7,10 @@
 
 namespace tavik {
 
-int points(int n, int versuche, int sekunden)
+int points(int n, int attempts, int secondsTaken)
 {
-    long long score = static_cast<long long>(n) * n * 50 - static_cast<long long>(versuche) * 3;
-    score = score + static_cast<long long>(n) * n * 50 - sekunden;
+    long long score = static_cast<long long>(n) * n * 50 - static_cast<long long>(attempts) * 3;
+    score = score + static_cast<long long>(n) * n * 50 - secondsTaken;
     if (score < INT_MIN)
         score = INT_MIN;
     return static_cast<int>(score);

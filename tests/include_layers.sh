@@ -2,11 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The layers of the source, checked from its #include lines: each folder includes its own
 # headers and those of the folders it may use, never one above it, so no two folders lean
-# on each other; and the code below the windows includes no widget (nor, but for the
-# pictures, any Gui) header.
-#   include_layers.sh <source folder>
+# on each other; and the code below the windows uses Qt Core only (the pictures Qt Gui too).
+#   include_layers.sh [source folder]
 set -euo pipefail
-cd "$1"
+cd "${1:-$(dirname "$0")/..}"
 
 declare -A uses=(
     [app]="app ui rules scores pictures platform"
@@ -16,15 +15,24 @@ declare -A uses=(
     [rules]="rules"
     [platform]="platform"
 )
-# Qt headers each layer may not reach for: the windows' library, and the image library.
-widgets='QtWidgets/|<Q(Widget|Label|PushButton|Frame|Application|ListWidget|ListView|ComboBox|LineEdit|MessageBox|ProgressBar)>'
-gui='QtGui/|<Q(Image|Pixmap|Color|Font|Painter|Icon|GuiApplication|ImageReader|Transform)>'
-declare -A forbidden=(
-    [scores]="$widgets|$gui"
-    [rules]="$widgets|$gui"
-    [platform]="$widgets|$gui"
-    [pictures]="$widgets"
+# The Qt modules each layer may use; a header's module is found where Qt keeps it.
+qt=$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)
+declare -A modules=(
+    [scores]="QtCore"
+    [rules]="QtCore"
+    [platform]="QtCore"
+    [pictures]="QtCore QtGui"
 )
+module_of() { # the Qt module of an <...> include, or nothing for a header that is not Qt's
+    local name=$1 m
+    case "$name" in
+        Qt*/*) echo "${name%%/*}"; return 0 ;;
+        Q*) [ -d "$qt/$name" ] && { echo "$name"; return 0; }
+            for m in QtCore QtGui; do [ -e "$qt/$m/$name" ] && { echo "$m"; return 0; }; done
+            echo "a Qt module above Gui" ;;
+    esac
+    return 0
+}
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -40,8 +48,12 @@ while IFS= read -r file; do
         if [ -n "$target" ] && [[ " ${uses[$layer]} " != *" $target "* ]]; then
             fail "$file: $layer may not include $target: $line"
         fi
-        if [ -n "${forbidden[$layer]:-}" ] && grep -qE "^[[:space:]]*#[[:space:]]*include[[:space:]]*(${forbidden[$layer]})" <<< "$line"; then
-            fail "$file: $layer needs no display: $line"
+        header=$(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\([^>]*\)>.*/\1/p' <<< "$line")
+        if [ -n "$header" ] && [ -n "${modules[$layer]:-}" ]; then
+            module=$(module_of "$header")
+            if [ -n "$module" ] && [[ " ${modules[$layer]} " != *" $module "* ]]; then
+                fail "$file: $layer may use only ${modules[$layer]}, not $module: $line"
+            fi
         fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include' "$file")
 done < <(find . -path ./build -prune -o -path './build-*' -prune -o -path ./tests -prune -o -path ./bench -prune \

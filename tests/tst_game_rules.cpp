@@ -368,7 +368,7 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, now);
         QFETCH(QString, text);
-        const QString shown = timeText(vergangeneSekunden(fractionOfDay(now), fractionOfDay(start)));
+        const QString shown = timeText(elapsedSeconds(fractionOfDay(now), fractionOfDay(start)));
         QCOMPARE(shown, text);
         QCOMPARE(shown.size(), 14);
         QCOMPARE(secondsFromTimeText(shown), (now - start + 86400) % 86400);
@@ -400,11 +400,11 @@ private slots:
         const float start = fractionOfDay(36000);
         const float pause = fractionOfDay(36065);
         const float moved = afterPause(start, pause, fractionOfDay(36095)); // 30 s shown
-        QCOMPARE(vergangeneSekunden(fractionOfDay(36095), moved), 65);
+        QCOMPARE(elapsedSeconds(fractionOfDay(36095), moved), 65);
         // A pause across midnight.
         const float lateStart = fractionOfDay(86300);
         const float movedLate = afterPause(lateStart, fractionOfDay(86390), fractionOfDay(20));
-        QCOMPARE(vergangeneSekunden(fractionOfDay(20), movedLate), 90);
+        QCOMPARE(elapsedSeconds(fractionOfDay(20), movedLate), 90);
     }
 };
 

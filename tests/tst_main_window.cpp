@@ -436,7 +436,7 @@ private slots:
             game.appendPicture(pictures[i]);
         game.show();
         game.tmrLadeBilder_Timer();
-        QSignalSpy quit(&game, &MAIN::beenden);
+        QSignalSpy quit(&game, &MAIN::quitConfirmed);
         // The quit question while the list is written: answered No, and the result waits for it.
         world.box.onShow = [&] {
             if (world.box.shown.size() != 1)

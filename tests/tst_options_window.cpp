@@ -21,6 +21,7 @@
 #include "ui/OptionsWindow.h"
 #include "pictures/PictureDecoder.h"
 #include "tests/TestDoubles.h"
+#include "ui/StartAction.h"
 #include "tests/TestPictures.h"
 #include "platform/NameOrder.h"
 #include "platform/PathText.h"
@@ -408,6 +409,7 @@ private slots:
     {
         QFETCH(bool, quit);
         static QSemaphore drive;
+        drive.acquire(drive.available()); // what an earlier row left
         PictureWork work;
         work.acceptable = [](const QString& path) {
             drive.acquire();
@@ -418,8 +420,11 @@ private slots:
         showOptions();
         options->lstGroesse->setCurrentRow(0);
         QVERIFY(showFolder(chosen("zwanzig")));
-        QSignalSpy beenden(options.get(), &OPTIONS::beenden);
-        connect(options.get(), &OPTIONS::beenden, options.get(), &OPTIONS::stop); // as the screen flow does
+        QSignalSpy quitConfirmed(options.get(), &OPTIONS::quitConfirmed);
+        connect(options.get(), &OPTIONS::quitConfirmed, options.get(), &OPTIONS::stop); // as the screen flow does
+        QSignalSpy progress(options->findChild<StartAction*>(), &StartAction::progress);
+        const int entries = options->File1->listCount();
+        const auto unblock = qScopeGuard([] { drive.release(100); }); // also when a check fails
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
         QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
@@ -439,7 +444,7 @@ private slots:
         };
         options->cmdExit->click();
         world.box.onShow = nullptr;
-        QCOMPARE(beenden.count(), quit ? 1 : 0);
+        QCOMPARE(quitConfirmed.count(), quit ? 1 : 0);
         QVERIFY(test::settlePictures());
         if (quit) {
             QVERIFY(!options->collecting());
@@ -448,9 +453,12 @@ private slots:
             QTRY_VERIFY(game && game->shown);
             QCOMPARE(game->pictures.size(), 8);
             QVERIFY(!options->isVisible());
+            // The walk reported how far it got, out of the folder's entries.
+            QVERIFY(!progress.isEmpty());
+            QCOMPARE(progress.last().at(1).toInt(), entries);
+            QVERIFY(progress.last().at(0).toInt() >= 8);
         }
         QTRY_VERIFY(!options->findChild<QProgressBar*>("prgSammeln"));
-        drive.acquire(drive.available());
     }
 
     void folderThatCannotBeOpenedLeavesTheList()

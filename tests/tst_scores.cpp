@@ -113,8 +113,8 @@ private slots:
     void score_data()
     {
         QTest::addColumn<int>("n");
-        QTest::addColumn<int>("versuche");
-        QTest::addColumn<int>("sekunden");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<int>("secondsTaken");
         QTest::addColumn<int>("score");
         QTest::newRow("4x4 20 attempts 65 s") << 4 << 20 << 65 << 1475;
         QTest::newRow("10x10 best") << 10 << 50 << 40 << 9810;
@@ -124,10 +124,10 @@ private slots:
     void score()
     {
         QFETCH(int, n);
-        QFETCH(int, versuche);
-        QFETCH(int, sekunden);
+        QFETCH(int, attempts);
+        QFETCH(int, secondsTaken);
         QFETCH(int, score);
-        QCOMPARE(points(n, versuche, sekunden), score);
+        QCOMPARE(points(n, attempts, secondsTaken), score);
     }
 
     void resultMessage()

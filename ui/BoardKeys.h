@@ -18,7 +18,7 @@ class Game;
 class BoardKeys : public QObject {
     Q_OBJECT
 public:
-    // Filters the keys and mouse presses of `form`'s cards on a board of `partie`'s size;
+    // Filters the keys and mouse presses of `form`'s cards on a board of `game`'s size;
     // `blocked()` says when no card may turn.
     BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, QObject* parent = nullptr);
 

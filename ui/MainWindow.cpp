@@ -158,7 +158,7 @@ void MAIN::tmrKlick_Timer()
 
 void MAIN::tmrZeit_Timer()
 {
-    lblZeit->setText(timeText(vergangeneSekunden(timeOfDay(), game.StartZeit)));
+    lblZeit->setText(timeText(elapsedSeconds(timeOfDay(), game.StartZeit)));
 }
 
 void MAIN::Beende_Spiel()
@@ -179,10 +179,10 @@ void MAIN::Beende_Spiel()
                           deadline_);
 }
 
-void MAIN::waitingForList(bool wartet)
+void MAIN::waitingForList(bool waiting)
 {
-    listBusy_ = wartet;
-    if (wartet)
+    listBusy_ = waiting;
+    if (waiting)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
@@ -201,7 +201,7 @@ void MAIN::cmdHallOfFame_Click()
             quitQuestion_.run([this, reading] { showList(reading); });
         }, deadline_);
     } else {
-        setzeUhrFort();
+        resumeClock();
         frmHallOfFame->hide();
     }
 }
@@ -212,7 +212,7 @@ void MAIN::showList(const ListReading& reading)
     if (reading.error) {
         // A list that cannot be read is named, not shown as empty rows; the game goes on.
         services_.box.show(displayErrorMessage(*reading.error), kTitel, MsgIcon::Critical, MsgButtons::Ok);
-        setzeUhrFort();
+        resumeClock();
         return;
     }
     fillList(*this, reading.entries);
@@ -220,7 +220,7 @@ void MAIN::showList(const ListReading& reading)
     frmHallOfFame->raise();
 }
 
-void MAIN::setzeUhrFort()
+void MAIN::resumeClock()
 {
     game.StartZeit = afterPause(game.StartZeit, game.PauseZeit, timeOfDay());
     // The clock goes on only if it ran before: not before the deal, not after the last pair.
@@ -245,7 +245,7 @@ void MAIN::cmdExit_Click()
 {
     // A rewrite of the list on its way is not waited for: its rename keeps the list whole.
     if (quitQuestion_.ask())
-        emit beenden();
+        emit quitConfirmed();
 }
 
 } // namespace tavik

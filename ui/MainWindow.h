@@ -61,7 +61,7 @@ public:
 
 signals:
     void newSettings(); // the player asks for a new game
-    void beenden();           // the player confirmed quitting
+    void quitConfirmed();           // the player confirmed quitting
 
 private:
     void Form_Load(int spielfeldgroesse, const QString& playerName);
@@ -69,9 +69,9 @@ private:
     void Beende_Spiel();
     float timeOfDay() const;
 
-    void waitingForList(bool wartet);
+    void waitingForList(bool waiting);
     void showList(const ListReading& reading);
-    void setzeUhrFort();
+    void resumeClock();
 
     QStringList pictureList() const; // the entries of lstBilder, in its order
 

@@ -28,8 +28,8 @@ PictureLoader::Decode previewDecode(int border)
 
 // What the preview's worker finds: a file too big for the preview (known from its length
 // alone), or the picture.
-struct Vorschau {
-    bool zuGross = false;
+struct Preview {
+    bool tooLarge = false;
     Decoded picture;
 };
 
@@ -139,22 +139,22 @@ void OPTIONS::File1_Click(int index)
     const quint64 nr = ++previewNumber_;
     // Even the file's length is read on a worker: on a stalled share a stat can hang too.
     const QString path = BildPfad;
-    const QSize innen = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
+    const QSize insideArea = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
     const qreal dpr = imgVorschau->devicePixelRatioF();
-    runOnDisk<Vorschau>(
+    runOnDisk<Preview>(
         this, path,
-        [decode = work_.decode, path, innen, dpr] {
+        [decode = work_.decode, path, insideArea, dpr] {
             if (tooLargeForPreview(extensionOf(path), fileLength(path)))
-                return Vorschau{true, {}};
+                return Preview{true, {}};
             if (!fileAnswers(path))
-                return Vorschau{};
-            return Vorschau{false, decode(path, innen, dpr)};
+                return Preview{};
+            return Preview{false, decode(path, insideArea, dpr)};
         },
-        [this, nr](const std::optional<Vorschau>& v) {
+        [this, nr](const std::optional<Preview>& v) {
             // A later click owns the preview; past the deadline it stays hidden.
             if (nr != previewNumber_ || !v)
                 return;
-            if (v->zuGross) {
+            if (v->tooLarge) {
                 services_.box.show(QStringLiteral("Das Bild ist zu gross für Tavik"), kTitel, MsgIcon::Critical,
                                    MsgButtons::Ok);
                 return;
@@ -197,7 +197,7 @@ void OPTIONS::cmdExit_Click()
     // A collection that ends while the question is open waits for the answer; on Yes the
     // screen flow stops it with every screen.
     if (quitQuestion_.ask())
-        emit beenden();
+        emit quitConfirmed();
 }
 
 void OPTIONS::stop()

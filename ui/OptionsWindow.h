@@ -52,7 +52,7 @@ public:
     void stop();
 
 signals:
-    void beenden(); // the player confirmed quitting
+    void quitConfirmed(); // the player confirmed quitting
 
 private:
     void Form_Load();

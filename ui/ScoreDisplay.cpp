@@ -16,9 +16,9 @@ void fillList(MainForm& form, const ScoreList& entries)
     }
 }
 
-int scoreFor(int n, int versuche, const QString& timeCaption)
+int scoreFor(int n, int attempts, const QString& timeCaption)
 {
-    return points(n, versuche, secondsFromTimeText(timeCaption));
+    return points(n, attempts, secondsFromTimeText(timeCaption));
 }
 
 void reportResult(MessageBox& box, int n, const QString& timeCaption, int score, const Entering& entering)

@@ -13,7 +13,7 @@ namespace tavik {
 void fillList(MainForm& form, const ScoreList& entries);
 
 // The score of a finished game of board size `n`, from the clock's caption.
-int scoreFor(int n, int versuche, const QString& timeCaption);
+int scoreFor(int n, int attempts, const QString& timeCaption);
 
 // Tells the player how the game ended: first what went wrong with the list file, if
 // anything, then the result with the place (0 when not entered or when the file was left

@@ -95,7 +95,7 @@ void StartAction::showProgressBar()
     run_->bar = bar;
 }
 
-void StartAction::Sammle_Bilder(double count, std::function<void()> danach)
+void StartAction::Sammle_Bilder(double count, std::function<void()> andThen)
 {
     const QString folder = form_.File1->path();
     const NameList names = form_.File1->names();
@@ -117,13 +117,13 @@ void StartAction::Sammle_Bilder(double count, std::function<void()> danach)
         emit progress(decided, total);
     });
     connect(run_->checks, &OrderedChecks::finished, this,
-            [this, folder, names, danach = std::move(danach)](int decided) {
+            [this, folder, names, andThen = std::move(andThen)](int decided) {
                 if (decided > 0)
                     emit examined(joinPath(folder, decided <= names.size() ? names.at(decided - 1) : QString()));
                 // The next step may open a message box: not inside the walk's own signal.
-                QTimer::singleShot(0, this, [this, number = runNumber_, danach] {
+                QTimer::singleShot(0, this, [this, number = runNumber_, andThen] {
                     if (number == runNumber_)
-                        nextStep(danach);
+                        nextStep(andThen);
                 });
             });
     run_->checks->start(folder, names, n, pairsFor(run_->spielfeldgroesse) - static_cast<int>(run_->taken.size()));
