@@ -1,6 +1,7 @@
 // The settings screen: its load state, the size list, the start action with its shortfall
 // message and top-up, the preview and the drive fallback, on folders made for each test.
 
+#include <QAccessible>
 #include <QProgressBar>
 #include <QtTest>
 
@@ -121,6 +122,9 @@ class TestOptionsWindow : public QObject {
         const QRect r = options->File1->visualRect(options->File1->model()->index(row, 0));
         QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {}, r.center());
     }
+
+    // The line the settings screen last said to a screen reader.
+    QString spoken() { return QAccessible::queryAccessibleInterface(options->voice)->text(QAccessible::Name); }
 
     void showOptions()
     {
@@ -569,8 +573,10 @@ private slots:
         QCOMPARE(options->Drive1->drive(), root.path());
         QCOMPARE(options->Dir1->path(), chosen("zwanzig"));
         QCOMPARE(options->File1->listCount(), 20);
+        QVERIFY(spoken().isEmpty()); // no change, nothing said
         QTest::keyClick(options->Drive1, Qt::Key_Down); // another drive: its folder opens
         QTRY_COMPARE(options->Dir1->path(), chosen("acht"));
+        QCOMPARE(spoken(), QStringLiteral("Kamera")); // said: the drive box itself does not say it
     }
 
     // Dir1 and File1: typing letters jumps to the first matching entry; in File1 that move
@@ -612,6 +618,9 @@ private slots:
             QCOMPARE(options->File1->currentIndex().data().toString(), current);
             QCOMPARE(options->BildPfad, dir.filePath(current)); // the preview ran for it
         }
+        // A screen reader reads the entry reached when the focus comes back to the list.
+        QWidget* moved = options->findChild<QWidget*>(list);
+        QCOMPARE(QAccessible::queryAccessibleInterface(moved)->text(QAccessible::Description), current);
     }
 
     void folderListIndentsByDrawing()

@@ -21,6 +21,7 @@ void DriveListBox::setVolumes(const QList<Volume>& volumes)
     for (const Volume& v : volumes)
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), shownText(v.text));
     shownDrive_ = drive();
+    describe();
 }
 
 QString DriveListBox::drive() const
@@ -36,6 +37,7 @@ QString DriveListBox::driveText() const
 
 void DriveListBox::noteChange()
 {
+    describe();
     if (drive() == shownDrive_)
         return; // the drive already chosen: no change
     shownDrive_ = drive();
@@ -47,6 +49,7 @@ void DriveListBox::showDrive(int index)
     const QSignalBlocker block(this);
     setCurrentIndex(index);
     shownDrive_ = drive();
+    describe();
 }
 
 void DriveListBox::setDrive(const QString& root)

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/ScreenReader.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+
+namespace tavik {
+
+namespace {
+
+QAccessibleInterface* roleOf(const QString& className, QObject* object)
+{
+    // Asked with each class name up the hierarchy, so ours come before QFrame's and QWidget's.
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String(Panel::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Grouping);
+    if (className == QLatin1String(Announcer::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    return nullptr;
+}
+
+// Before the first widget of ours asks: Qt keeps the interface it made first for a widget.
+void installRoles()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(roleOf);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace
+
+Panel::Panel(QWidget* parent)
+    : QFrame(parent)
+{
+    installRoles();
+}
+
+Announcer::Announcer(QWidget* parent)
+    : QWidget(parent)
+{
+    installRoles();
+    setObjectName(QStringLiteral("announcer"));
+    hide(); // never drawn: it only carries the lines
+}
+
+void Announcer::say(const QString& text)
+{
+    setAccessibleName(text);
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
+
+void describeCurrentEntry(QAbstractItemView* list)
+{
+    const auto describe = [list] { list->setAccessibleDescription(list->currentIndex().data().toString()); };
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::currentChanged, list, describe);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, describe);
+    describe();
+}
+
+} // namespace tavik
