@@ -1,6 +1,8 @@
 // The three windows against their layout tables: every control's kind, name, place, size,
-// text, tooltip and starting state; fonts and colours; the keyboard order; window flags.
+// text, tooltip and starting state; fonts and colours; the keyboard order; window flags; what
+// a screen reader hears of the controls.
 
+#include <QAccessible>
 #include <QtTest>
 
 #include <QLineEdit>
@@ -136,6 +138,49 @@ private slots:
         QCOMPARE(textOf(w), text);
         QCOMPARE(w->toolTip(), tooltip);
         QCOMPARE(w->isHidden(), hidden);
+    }
+
+    void heard_data()
+    {
+        QTest::addColumn<QString>("win");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("heard");       // the name, or the label that names the control
+        QTest::addColumn<QString>("description"); // null: not checked here
+        const int group = QAccessible::Grouping;
+        QTest::newRow("OPTIONS Frame1") << "OPTIONS" << "Frame1" << group << "" << QString();
+        QTest::newRow("OPTIONS Frame2") << "OPTIONS" << "Frame2" << group << "" << QString();
+        QTest::newRow("OPTIONS lstGroesse") << "OPTIONS" << "lstGroesse" << int(QAccessible::List) << "Spielfeldgrösse" << "10x10";
+        QTest::newRow("OPTIONS Drive1") << "OPTIONS" << "Drive1" << int(QAccessible::ComboBox) << "Laufwerk:" << QString();
+        QTest::newRow("OPTIONS Dir1") << "OPTIONS" << "Dir1" << int(QAccessible::List) << "Ordner" << QString();
+        QTest::newRow("OPTIONS File1") << "OPTIONS" << "File1" << int(QAccessible::List) << "Bilder" << "";
+        QTest::newRow("OPTIONS txtSpielername") << "OPTIONS" << "txtSpielername" << int(QAccessible::EditableText)
+                                                << "Spielername:" << QString();
+        QTest::newRow("OPTIONS announcer") << "OPTIONS" << "announcer" << int(QAccessible::Notification) << "" << QString();
+        QTest::newRow("MAIN frmSpiel") << "MAIN" << "frmSpiel" << group << "" << QString();
+        QTest::newRow("MAIN frmMischen") << "MAIN" << "frmMischen" << group << "" << QString();
+        QTest::newRow("MAIN frmHallOfFame") << "MAIN" << "frmHallOfFame" << group << "" << QString();
+        QTest::newRow("MAIN cmdBild_0") << "MAIN" << "cmdBild_0" << int(QAccessible::Button)
+                                        << "Karte 1, Reihe 1, Spalte 1" << "Verdeckt";
+        QTest::newRow("MAIN cmdBild_10") << "MAIN" << "cmdBild_10" << int(QAccessible::Button)
+                                         << "Karte 11, Reihe 2, Spalte 1" << "Verdeckt";
+        QTest::newRow("MAIN announcer") << "MAIN" << "announcer" << int(QAccessible::Notification) << "" << QString();
+    }
+    void heard()
+    {
+        QFETCH(QString, win);
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        QFETCH(QString, heard);
+        QFETCH(QString, description);
+        auto* w = window(win)->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        QCOMPARE(int(a->role()), role);
+        const auto labels = a->relations(QAccessible::Label);
+        QCOMPARE(labels.isEmpty() ? a->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name), heard);
+        if (!description.isNull())
+            QCOMPARE(a->text(QAccessible::Description), description);
     }
 
     void windows()

@@ -10,6 +10,8 @@
 #include "rules/BoardFocus.h"
 #include "rules/Grid.h"
 #include "ui/MainWindow.h"
+#include "ui/ScreenReader.h"
+#include "ui/SpokenText.h"
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
@@ -59,6 +61,10 @@ class TestMainWindow : public QObject {
     }
 
     static void click(MAIN& game, int card) { QTest::mouseClick(game.cmdBild[card], Qt::LeftButton); }
+
+    // What a screen reader hears: the last line the screen said, a card's name or description.
+    static QString said(MAIN& game) { return heard(game.findChild<Announcer*>(), QAccessible::Name); }
+    static QString heard(QObject* o, QAccessible::Text what) { return QAccessible::queryAccessibleInterface(o)->text(what); }
 
     // The other card with the same picture as `card`, or -1.
     static int partnerOf(const MAIN& game, int card)
@@ -341,6 +347,8 @@ private slots:
         QCOMPARE(game->lblHighName[2]->text(), QStringLiteral("Zweite"));
         QCOMPARE(game->lblHighPunkte[2]->text(), QStringLiteral("-12"));
         QCOMPARE(game->lblHighName[3]->text(), QString()); // not in the file
+        QCOMPARE(said(*game), "Highscoretabelle. Platz 1: Erste, 1500 Punkte. Platz 2: Zweite, -12 Punkte. "
+                              + game->Label1->text()); // the rows shown, read once when the list opens
         click(*game, 0); // the list covers the board
         QVERIFY(game->imgKarteOffen[0]->isHidden());
 
@@ -362,6 +370,7 @@ private slots:
         auto game = newGame(world, 4);
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
+        QCOMPARE(said(*game), "Highscoretabelle. Keine Einträge. " + game->Label1->text()); // no list yet
         game->cmdHallOfFame->click();
         QVERIFY(!game->tmrZeit->isActive());
         game->tmrLadeBilder_Timer();
@@ -598,6 +607,7 @@ private slots:
         QCOMPARE(focusedCard(*game), 0); // the first card in the keyboard order
         key(*game, Qt::Key_Space);       // before the deal nothing turns
         QVERIFY(game->imgKarteOffen[0]->isHidden());
+        QCOMPARE(said(*game), QStringLiteral("Bitte warten"));
         game->tmrLadeBilder_Timer();
         QCOMPARE(focusedCard(*game), 0);
 
@@ -729,26 +739,98 @@ private slots:
         QCOMPARE(game->partie.KartenNr1, bystander);
     }
 
-    void aScreenReaderHearsTheCardAndItsPicture()
+    void cardsAreNamedByTheirPlace_data()
     {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("4 x 4, end of the first row") << 4 << 3 << "Karte 4, Reihe 1, Spalte 4";
+        QTest::newRow("4 x 4, start of the second row") << 4 << 4 << "Karte 5, Reihe 2, Spalte 1";
+        QTest::newRow("4 x 4, the last card") << 4 << 15 << "Karte 16, Reihe 4, Spalte 4";
+        QTest::newRow("6 x 6, start of the second row") << 6 << 6 << "Karte 7, Reihe 2, Spalte 1";
+        QTest::newRow("10 x 10, end of the first row") << 10 << 9 << "Karte 10, Reihe 1, Spalte 10";
+        QTest::newRow("10 x 10, the last card") << 10 << 99 << "Karte 100, Reihe 10, Spalte 10";
+    }
+    void cardsAreNamedByTheirPlace()
+    {
+        QFETCH(int, n);
+        QFETCH(int, card);
+        QFETCH(QString, name);
+        test::ScriptedWorld world;
+        auto game = newGame(world, n);
+        QCOMPARE(heard(game->cmdBild[card], QAccessible::Name), name);
+        QCOMPARE(heard(game->cmdBild[card], QAccessible::Description), QStringLiteral("Verdeckt"));
+        QCOMPARE(game->cmdBild[card]->toolTip(), cardTooltip(card)); // the tooltip stays
+    }
+
+    void picturesAreNamedByTheirFiles_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "/home/anna/Kirsche.jpg" << "Kirsche";
+        QTest::newRow("underscore") << "/b/Rote_Johannisbeere.bmp" << "Rote Johannisbeere";
+        QTest::newRow("hyphen, upper-case extension") << "/b/Blut-Orange.JPG" << "Blut Orange";
+        QTest::newRow("blanks around the separators") << "/b/ Pflaume _ blau_.jpg" << "Pflaume blau";
+        QTest::newRow("a dot in the name") << "/b/Apfel.gross.jpg" << "Apfel.gross";
+        QTest::newRow("a dot in the folder, none in the file") << "/a.b/Birne" << "Birne";
+        QTest::newRow("no folder") << "Zitrone.jpg" << "Zitrone";
+        QTest::newRow("a hidden file has no extension") << "/b/.jpg" << ".jpg";
+        QTest::newRow("nothing but separators") << "/b/_-_.jpg" << "_-_.jpg";
+        QTest::newRow("empty") << "" << "";
+    }
+    void picturesAreNamedByTheirFiles()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QCOMPARE(pictureName(path), name);
+    }
+
+    void aScreenReaderHearsEachTurn_data()
+    {
+        QTest::addColumn<QString>("turns"); // what the player does after the deal, card 5 first
+        QTest::addColumn<QString>("line");  // %1, %2: the pictures of the first and the second card
+        QTest::newRow("the first card") << "first" << "Aufgedeckt: %1";
+        QTest::newRow("no pair") << "other" << "Aufgedeckt: %2. Kein Paar";
+        QTest::newRow("a pair") << "partner" << "Aufgedeckt: %2. Paar gefunden, 1 von 8";
+        QTest::newRow("the last pair") << "last" << "Aufgedeckt: %2. Paar gefunden, 8 von 8";
+        QTest::newRow("Space while judged") << "Space" << "Bitte warten";
+        QTest::newRow("Enter while judged") << "Enter" << "Bitte warten";
+    }
+    void aScreenReaderHearsEachTurn()
+    {
+        QFETCH(QString, turns);
+        QFETCH(QString, line);
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
-        auto heard = [&](int card, QAccessible::Text what) {
-            return QAccessible::queryAccessibleInterface(game->cmdBild[card])->text(what);
-        };
-        QCOMPARE(heard(5, QAccessible::Name), cardTooltip(5));
-        const QString shut = heard(5, QAccessible::Description); // the tooltip, as Qt gives it
-        QVERIFY(!shut.contains(QStringLiteral("Aufgedeckt")));
-        const int other = partnerOf(*game, 5) == 6 ? 7 : 6;
+        const int partner = partnerOf(*game, 5);
+        const int second = turns == "partner" || turns == "last" ? partner : partner == 6 ? 7 : 6;
+        for (int card = 0; turns == "last" && card < 16; ++card) {
+            if (card != 5 && card != partner && onBoard(*game, card)) {
+                click(*game, card);
+                click(*game, partnerOf(*game, card));
+                game->tmrKlick_Timer();
+            }
+        }
         click(*game, 5);
-        QCOMPARE(heard(5, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
-        click(*game, other);
-        QCOMPARE(heard(other, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
-        game->tmrKlick_Timer(); // turned back
-        QCOMPARE(heard(5, QAccessible::Description), shut);
-        QCOMPARE(heard(other, QAccessible::Description), cardTooltip(other));
-        QCOMPARE(heard(other, QAccessible::Name), cardTooltip(other));
+        if (turns != "first")
+            click(*game, second);
+        if (turns == "Space" || turns == "Enter")
+            QTest::keyClick(game->cmdBild[3], turns == "Space" ? Qt::Key_Space : Qt::Key_Return);
+        const auto picture = [&](int card) { return QFileInfo(game->partie.bildVon(card)).baseName(); };
+        QCOMPARE(said(*game), QString(line).replace("%1", picture(5)).replace("%2", picture(second)));
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), "Aufgedeckt: " + picture(5));
+        QCOMPARE(game->cmdBild[5]->toolTip(), cardTooltip(5));
+        if (turns == "first")
+            return; // the attempt goes on
+        QCOMPARE(heard(game->cmdBild[second], QAccessible::Description), "Aufgedeckt: " + picture(second));
+        game->tmrKlick_Timer(); // the attempt is over: both cards shut again
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), QStringLiteral("Verdeckt"));
+        QCOMPARE(heard(game->cmdBild[second], QAccessible::Description), QStringLiteral("Verdeckt"));
+        if (turns == "last") {
+            QTRY_COMPARE(world.box.shown.size(), 1);
+            QFile::remove(listenPfad(folder.path()));
+        }
     }
 
     void theGameScreensTimersArePrecise()

@@ -5,6 +5,7 @@
 #include "rules/NumberText.h"
 #include "scores/ListWork.h"
 #include "ui/BoardKeys.h"
+#include "ui/BoardVoice.h"
 #include "ui/DisplayBoxes.h"
 #include "ui/HallOfFame.h"
 
@@ -24,7 +25,8 @@ MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
 {
     tmrLadeBilder->stop(); // until the load procedure
     boxes_ = new DisplayBoxes(imgKarteOffen, std::move(work.decode), work.deadline, this);
-    keys_ = new BoardKeys(*this, partie, [this] { return boardBlocked(); }, this);
+    voice_ = new BoardVoice(*this, partie, this);
+    keys_ = new BoardKeys(*this, partie, [this] { return boardBlocked(); }, [this] { voice_->refused(); }, this);
     for (int i = 0; i < kCardCount; ++i)
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
@@ -59,13 +61,13 @@ void MAIN::Baue_Spielfeld()
     for (int i = 0; i < kCardCount; ++i) {
         cmdBild[i]->hide();
         cmdBild[i]->setToolTip(cardTooltip(i));
-        cmdBild[i]->setAccessibleName(cardTooltip(i));
     }
     for (int i = 0; i < n * n; ++i) {
         cmdBild[i]->move(px(cardLeftTwips(i, n)), px(cardTopTwips(i, n)));
         cmdBild[i]->show();
     }
     frmSpiel->resize(boardFramePixels(n), boardFramePixels(n));
+    voice_->nameCards();
 }
 
 QStringList MAIN::bilderListe() const
@@ -131,7 +133,7 @@ void MAIN::cmdBild_Click(int Index)
     if (k.art == Klick::Art::Ignoriert)
         return;
     Zeige_Bild(k.box, Index);
-    keys_->cardTurned(Index);
+    voice_->cardTurned(k); // before a found pair takes the focus elsewhere
     if (k.art == Klick::Art::ErsteKarte)
         return;
 
@@ -154,6 +156,7 @@ void MAIN::tmrKlick_Timer()
     boxes_->clear();
     partie.schliesseVersuch();
     keys_->attemptClosed();
+    voice_->attemptClosed();
 }
 
 void MAIN::tmrZeit_Timer()
@@ -218,6 +221,7 @@ void MAIN::zeigeListe(const Gelesen& gelesen)
     fuelleListe(*this, gelesen.liste);
     frmHallOfFame->show();
     frmHallOfFame->raise();
+    voice_->listShown();
 }
 
 void MAIN::setzeUhrFort()

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/BoardVoice.h"
+
+#include "rules/Partie.h"
+#include "scores/HighScoreList.h"
+#include "ui/MainForm.h"
+#include "ui/ScreenReader.h"
+#include "ui/SpokenText.h"
+
+namespace tavik {
+
+namespace {
+const QString kShut = QStringLiteral("Verdeckt");
+}
+
+BoardVoice::BoardVoice(MainForm& form, const Partie& partie, QObject* parent)
+    : QObject(parent)
+    , form_(form)
+    , partie_(partie)
+    , announcer_(new Announcer(&form))
+{
+}
+
+void BoardVoice::nameCards()
+{
+    const int n = partie_.Spielfeldgroesse;
+    for (int i = 0; i < n * n; ++i) {
+        form_.cmdBild[i]->setAccessibleName(cardPlace(i, n));
+        form_.cmdBild[i]->setAccessibleDescription(kShut); // not the tooltip, which Qt would give
+    }
+}
+
+void BoardVoice::cardTurned(const Klick& klick)
+{
+    const QString turned = QStringLiteral("Aufgedeckt: ") + pictureName(partie_.bildVon(klick.karte));
+    form_.cmdBild[klick.karte]->setAccessibleDescription(turned);
+    if (klick.art == Klick::Art::ErsteKarte)
+        announcer_->say(turned);
+    else if (klick.paar)
+        announcer_->say(turned + QStringLiteral(". Paar gefunden, %1 von %2").arg(partie_.Gefunden).arg(partie_.paareGesamt()));
+    else
+        announcer_->say(turned + QStringLiteral(". Kein Paar"));
+}
+
+void BoardVoice::attemptClosed()
+{
+    const int n = partie_.Spielfeldgroesse;
+    for (int i = 0; i < n * n; ++i)
+        if (form_.cmdBild[i]->accessibleDescription() != kShut)
+            form_.cmdBild[i]->setAccessibleDescription(kShut);
+}
+
+void BoardVoice::refused()
+{
+    announcer_->say(QStringLiteral("Bitte warten"));
+}
+
+void BoardVoice::listShown()
+{
+    // What the labels show, so that the ear gets what the eye gets.
+    QStringList rows;
+    for (int k = 1; k <= kListPlaces; ++k) {
+        const QString punkte = form_.lblHighPunkte[k]->text().trimmed();
+        if (!punkte.isEmpty()) // a place the list does not fill
+            rows << QStringLiteral("Platz %1: %2, %3 Punkte").arg(k).arg(form_.lblHighName[k]->text(), punkte);
+    }
+    if (rows.isEmpty())
+        rows << QStringLiteral("Keine Einträge");
+    announcer_->say(QStringLiteral("Highscoretabelle. ") + rows.join(QStringLiteral(". ")) + QStringLiteral(". ")
+                    + form_.Label1->text());
+}
+
+} // namespace tavik
