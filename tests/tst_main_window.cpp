@@ -355,6 +355,7 @@ private slots:
         world.clock.advance(30);
         game->cmdHallOfFame->click();
         QVERIFY(game->frmHallOfFame->isHidden());
+        QCOMPARE(said(*game), QStringLiteral("Zurück zum Spiel"));
         QVERIFY(game->tmrZeit->isActive());
         game->tmrZeit_Timer();
         QCOMPARE(game->lblZeit->text(), QStringLiteral("Zeit: 00:01:05"));

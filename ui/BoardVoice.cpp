@@ -70,4 +70,9 @@ void BoardVoice::listShown()
                     + form_.Label1->text());
 }
 
+void BoardVoice::listHidden()
+{
+    announcer_->say(QStringLiteral("Zurück zum Spiel"));
+}
+
 } // namespace tavik

@@ -31,6 +31,8 @@ public:
     void refused();
     // The high-score list lies over the board: its rows as they are shown, as one line.
     void listShown();
+    // The list is hidden again: the board is back.
+    void listHidden();
 
 private:
     MainForm& form_;

@@ -206,6 +206,7 @@ void MAIN::cmdHallOfFame_Click()
     } else {
         setzeUhrFort();
         frmHallOfFame->hide();
+        voice_->listHidden();
     }
 }
 
