@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A blind player's start with the Orca screen reader: the real game on a private desktop with
-# Orca, driven by keys alone, over a folder of pictures named after fruit. After each key it
-# waits for what Orca must say (read from Orca's log): the settings screen's controls by their
-# German names, a card's place when the arrows reach it, the picture of a turned card, and
-# the attempt's outcome, a pair exactly when both names are the same.
-#   e2e_screen_reader.sh <program-folder>
-# Exit 77 (skipped) where Orca is not installed.
+# A blind player's start with the Orca screen reader: the real game on a private desktop, keys
+# only, over pictures named after fruit. After each key it waits for what Orca must say (its
+# log): the settings screen's controls by German names, a card's place when the arrows reach
+# it, the turned card's fruit, and the outcome, a pair exactly when both fruit are the same.
+#   e2e_screen_reader.sh <program-folder>      exit 77: skipped, Orca is not installed
 set -u
 source "$(dirname "$0")/orca_session.sh"
 orca_installed || { echo "SKIP: orca is not installed (tools/install-deps.sh installs it)"; exit 77; }
@@ -14,8 +12,7 @@ trap orca_stop EXIT
 trap 'exit 130' INT TERM HUP PIPE
 orca_start || { ORCA_KEEP=1; echo "FAIL: the desktop with Orca did not come up; see $ORCA_DIR"; exit 1; }
 
-# The program folder: the game, its list, and eight of its pictures under fruit names.
-app=$ORCA_DIR/app
+app=$ORCA_DIR/app # the game, its list, and eight of its pictures under fruit names
 mkdir "$app"
 cp "$1/tavik" "$1/HSTavik" "$app/"
 fruit=(Kirsche Apfel Birne Pflaume Banane Rote_Johannisbeere Blut-Orange Zitrone)
@@ -24,20 +21,15 @@ names='Kirsche|Apfel|Birne|Pflaume|Banane|Rote Johannisbeere|Blut Orange|Zitrone
 
 passed=0
 fail() { ORCA_KEEP=1; echo "FAIL: $* (logs in $ORCA_DIR)"; echo "$passed passed, 1 failed"; exit 1; }
-# expect KEY REGEX: presses KEY ("-" for none) and waits for Orca to say REGEX.
-expect() {
+expect() { # KEY REGEX: presses KEY ("-": none) and waits for Orca to say REGEX; sets $heard
     orca_mark
     [ "$1" = - ] || xdotool key "$1"
-    if orca_wait "$2" 60; then
-        heard=$(orca_said | grep -E -m1 -- "$2")
-        printf 'PASS %-6s %s\n' "$1" "$heard"
-        passed=$((passed + 1))
-    else
-        fail "$1: wanted /$2/, Orca said: $(orca_said | paste -sd'|')"
-    fi
+    orca_wait "$2" 60 || fail "$1: wanted /$2/, Orca said: $(orca_said | paste -sd'|')"
+    heard=$(orca_said | grep -E -m1 -- "$2")
+    printf 'PASS %-6s %s\n' "$1" "$heard"
+    passed=$((passed + 1))
 }
-# turn: Space on the focused card, again while the board is not ready; sets $heard.
-turn() {
+turn() { # Space on the focused card, again while the board is not ready
     expect space "^notification (Aufgedeckt|Bitte warten)"
     while [[ $heard == *"Bitte warten"* ]]; do expect space "^notification (Aufgedeckt|Bitte warten)"; done
 }
@@ -47,15 +39,9 @@ ORCA_PIDS+=($!)
 ORCA_MARK=0
 expect - '^Einstellungen übernehmen und Spiel beginnen push button'
 expect Tab '^Spielfeldgrösse'
-expect Up '^8 x 8'
-expect Up '^6 x 6'
-expect Up '^4 x 4'
-expect Tab '^Laufwerk: combo box'
-expect Tab '^Ordner'
-expect Tab '^Bilder'
-expect Tab '^Spielername: text'
-expect Tab '^Tavik beenden push button'
-expect Tab '^Einstellungen übernehmen und Spiel beginnen push button'
+for size in '8 x 8' '6 x 6' '4 x 4'; do expect Up "^$size"; done
+for name in 'Laufwerk: combo box' Ordner Bilder 'Spielername: text' 'Tavik beenden push button' \
+    'Einstellungen übernehmen und Spiel beginnen push button'; do expect Tab "^$name"; done
 expect space '^Karte 1, Reihe 1, Spalte 1 push button'
 expect Right '^Karte 2, Reihe 1, Spalte 2 push button'
 expect Down '^Karte 6, Reihe 2, Spalte 2 push button'

@@ -1,12 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Starts Orca for a test: orca_run.py LOGFILE PREFSDIR
-
-Does what `orca --debug-file LOGFILE -u PREFSDIR` does, but writes the log line by line
-(Orca's own log is block-buffered and cannot be watched), skips /usr/bin/orca's refusal to
-start beside any other Orca of the same user, and ends on SIGTERM even while idle (Orca's
-Python handler runs only when Python code runs). Debian's python3: Orca's modules live there.
-"""
+"""orca_run.py LOGFILE PREFSDIR: `orca --debug-file LOGFILE -u PREFSDIR` for a test, with a log
+written line by line (Orca's own is block-buffered), without /usr/bin/orca's refusal to start
+beside another Orca of the user, and ending on SIGTERM even while idle."""
 import signal
 import sys
 
@@ -25,7 +21,7 @@ def _on_term():
     return GLib.SOURCE_REMOVE
 
 
-def _install_term_handler():  # after orca.main() has set its own handlers
+def _install_term_handler():  # after orca.main() has set its own Python handler
     GLib.unix_signal_add(GLib.PRIORITY_HIGH, signal.SIGTERM, _on_term)
     return GLib.SOURCE_REMOVE
 

@@ -147,24 +147,22 @@ private slots:
         QTest::addColumn<int>("role");
         QTest::addColumn<QString>("heard");       // the name, or the label that names the control
         QTest::addColumn<QString>("description"); // null: not checked here
-        const int group = QAccessible::Grouping;
-        QTest::newRow("OPTIONS Frame1") << "OPTIONS" << "Frame1" << group << "" << QString();
-        QTest::newRow("OPTIONS Frame2") << "OPTIONS" << "Frame2" << group << "" << QString();
-        QTest::newRow("OPTIONS lstGroesse") << "OPTIONS" << "lstGroesse" << int(QAccessible::List) << "Spielfeldgrösse" << "10x10";
-        QTest::newRow("OPTIONS Drive1") << "OPTIONS" << "Drive1" << int(QAccessible::ComboBox) << "Laufwerk:" << QString();
-        QTest::newRow("OPTIONS Dir1") << "OPTIONS" << "Dir1" << int(QAccessible::List) << "Ordner" << QString();
-        QTest::newRow("OPTIONS File1") << "OPTIONS" << "File1" << int(QAccessible::List) << "Bilder" << "";
-        QTest::newRow("OPTIONS txtSpielername") << "OPTIONS" << "txtSpielername" << int(QAccessible::EditableText)
-                                                << "Spielername:" << QString();
-        QTest::newRow("OPTIONS announcer") << "OPTIONS" << "announcer" << int(QAccessible::Notification) << "" << QString();
-        QTest::newRow("MAIN frmSpiel") << "MAIN" << "frmSpiel" << group << "" << QString();
-        QTest::newRow("MAIN frmMischen") << "MAIN" << "frmMischen" << group << "" << QString();
-        QTest::newRow("MAIN frmHallOfFame") << "MAIN" << "frmHallOfFame" << group << "" << QString();
-        QTest::newRow("MAIN cmdBild_0") << "MAIN" << "cmdBild_0" << int(QAccessible::Button)
-                                        << "Karte 1, Reihe 1, Spalte 1" << "Verdeckt";
-        QTest::newRow("MAIN cmdBild_10") << "MAIN" << "cmdBild_10" << int(QAccessible::Button)
-                                         << "Karte 11, Reihe 2, Spalte 1" << "Verdeckt";
-        QTest::newRow("MAIN announcer") << "MAIN" << "announcer" << int(QAccessible::Notification) << "" << QString();
+        const auto row = [](const char* win, const char* name, QAccessible::Role role, const char* heard,
+                            const QString& description = {}) {
+            QTest::addRow("%s %s", win, name) << QString(win) << QString(name) << int(role) << QString(heard) << description;
+        };
+        row("OPTIONS", "Frame1", QAccessible::Grouping, "");
+        row("OPTIONS", "lstGroesse", QAccessible::List, "Spielfeldgrösse", "10x10");
+        row("OPTIONS", "Drive1", QAccessible::ComboBox, "Laufwerk:");
+        row("OPTIONS", "Dir1", QAccessible::List, "Ordner");
+        row("OPTIONS", "File1", QAccessible::List, "Bilder", "");
+        row("OPTIONS", "txtSpielername", QAccessible::EditableText, "Spielername:");
+        row("OPTIONS", "announcer", QAccessible::Notification, "");
+        row("MAIN", "frmSpiel", QAccessible::Grouping, "");
+        row("MAIN", "frmHallOfFame", QAccessible::Grouping, "");
+        row("MAIN", "cmdBild_9", QAccessible::Button, "Karte 10, Reihe 1, Spalte 10", "Verdeckt");
+        row("MAIN", "cmdBild_10", QAccessible::Button, "Karte 11, Reihe 2, Spalte 1", "Verdeckt");
+        row("MAIN", "announcer", QAccessible::Notification, "");
     }
     void heard()
     {
