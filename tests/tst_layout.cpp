@@ -11,6 +11,7 @@
 #include "ui/OptionsWindow.h"
 #include "ui/CardButton.h"
 #include "ui/IntroWindow.h"
+#include "ui/ScreenReader.h"
 #include "tests/TestDoubles.h"
 
 using namespace tavik;
@@ -179,6 +180,16 @@ private slots:
         QCOMPARE(labels.isEmpty() ? a->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name), heard);
         if (!description.isNull())
             QCOMPARE(a->text(QAccessible::Description), description);
+    }
+
+    void onlyTheLaidOutControlsShow()
+    {
+        // What is there only for a screen reader (a label that names, a line that speaks) is
+        // never shown: every widget shown on a window or in its frames is a control of the layout.
+        for (QWidget* win : {window("OPTIONS"), window("MAIN")})
+            for (QWidget* w : win->findChildren<QWidget*>())
+                if ((w->parentWidget() == win || qobject_cast<Panel*>(w->parentWidget())) && w->isVisibleTo(win))
+                    QVERIFY2(!w->objectName().isEmpty() && w->objectName() != "announcer", qPrintable(w->objectName()));
     }
 
     void windows()

@@ -381,10 +381,16 @@ private slots:
     void listShownDuringTheDealHoldsTheClock()
     {
         test::ScriptedWorld world;
+        QByteArray full; // ten entries: all ten places are said
+        for (char c = 'A'; c <= 'J'; ++c)
+            full += c + QByteArray("\r\n ") + QByteArray::number(1000 - 100 * (c - 'A')) + " \r\n";
+        QVERIFY(test::writeBytes(listenPfad(folder.path()), full));
         auto game = newGame(world, 4);
         world.clock.advance(3);
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
+        QVERIFY(said(*game).endsWith("Platz 9: I, 200 Punkte. Platz 10: J, 100 Punkte. " + game->Label1->text()));
+        QFile::remove(listenPfad(folder.path()));
         world.clock.advance(1);
         game->tmrLadeBilder_Timer();
         QVERIFY(game->frmHallOfFame->isVisible());
@@ -750,7 +756,7 @@ private slots:
         QTest::newRow("blanks around the separators") << "/b/ Pflaume _ blau_.jpg" << "Pflaume blau";
         QTest::newRow("a dot in the name") << "/b/Apfel.gross.jpg" << "Apfel.gross";
         QTest::newRow("a dot in the folder, none in the file") << "/a.b/Birne" << "Birne";
-        QTest::newRow("a hidden file has no extension") << "/b/.jpg" << ".jpg";
+        QTest::newRow("nothing but the extension") << "/b/.jpg" << ".jpg";
         QTest::newRow("nothing but separators") << "/b/_-_.jpg" << "_-_.jpg";
         QTest::newRow("empty") << "" << "";
     }

@@ -157,6 +157,9 @@ private slots:
         QCOMPARE(options->Dir1->path(), programFolder);
         QCOMPARE(options->File1->listCount(), 10);
         QCOMPARE(options->File1->entry(0), QStringLiteral("s00.jpg"));
+        // A screen reader names the drive box by its label and hears the drive shown as its description.
+        QCOMPARE(QAccessible::queryAccessibleInterface(options->Drive1)->text(QAccessible::Description),
+                 options->Drive1->currentText());
         QVERIFY(options->File1->entry(10).isEmpty()); // past the end
         QVERIFY(!options->imgVorschau->hasPicture());
         QVERIFY(!game);

@@ -1,8 +1,8 @@
 #pragma once
-// The keyboard player's and the screen reader's side of the board. Arrows move the focus
-// across the grid by the rules of BoardFocus.h, Space and Enter turn the focused card, and
-// while the board is blocked neither a key nor the mouse turns a card or moves the focus ring;
-// a key that would turn one then says why it did not.
+// The keyboard player's side of the board (a screen reader's is BoardVoice.h). Arrows move
+// the focus across the grid by the rules of BoardFocus.h, Space and Enter turn the focused
+// card, and while the board is blocked neither a key nor the mouse turns a card or moves the
+// focus ring; a key that would turn one then says why it did not.
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/BoardVoice.h"
 
+#include <utility>
+
 #include "rules/Partie.h"
 #include "scores/HighScoreList.h"
 #include "ui/MainForm.h"
@@ -34,6 +36,7 @@ void BoardVoice::cardTurned(const Klick& klick)
 {
     const QString turned = QStringLiteral("Aufgedeckt: ") + pictureName(partie_.bildVon(klick.karte));
     form_.cmdBild[klick.karte]->setAccessibleDescription(turned);
+    turned_ << klick.karte;
     if (klick.art == Klick::Art::ErsteKarte)
         announcer_->say(turned);
     else if (klick.paar)
@@ -44,10 +47,8 @@ void BoardVoice::cardTurned(const Klick& klick)
 
 void BoardVoice::attemptClosed()
 {
-    const int n = partie_.Spielfeldgroesse;
-    for (int i = 0; i < n * n; ++i)
-        if (form_.cmdBild[i]->accessibleDescription() != kShut)
-            form_.cmdBild[i]->setAccessibleDescription(kShut);
+    for (int card : std::exchange(turned_, {}))
+        form_.cmdBild[card]->setAccessibleDescription(kShut);
 }
 
 void BoardVoice::refused()

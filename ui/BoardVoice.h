@@ -6,6 +6,7 @@
 // line: the picture, and on the second card of an attempt whether it made a pair. A blind
 // player remembers the names as a sighted one remembers the pictures.
 
+#include <QList>
 #include <QObject>
 
 namespace tavik {
@@ -38,6 +39,7 @@ private:
     MainForm& form_;
     const Partie& partie_;
     Announcer* announcer_;
+    QList<int> turned_; // the cards of the running attempt
 };
 
 } // namespace tavik

@@ -21,7 +21,6 @@ void DriveListBox::setVolumes(const QList<Volume>& volumes)
     for (const Volume& v : volumes)
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), shownText(v.text));
     shownDrive_ = drive();
-    describe();
 }
 
 QString DriveListBox::drive() const

@@ -81,7 +81,6 @@ void OptionsForm::nameForScreenReaders()
     describeCurrentEntry(File1);
     Label2->setBuddy(txtSpielername);
     auto* driveLabel = new QLabel(QStringLiteral("Laufwerk:"), Frame2); // heard, never shown
-    driveLabel->setObjectName(QStringLiteral("driveLabel"));
     driveLabel->hide();
     driveLabel->setBuddy(Drive1);
     voice = new Announcer(this);

@@ -11,38 +11,24 @@ namespace {
 QAccessibleInterface* roleOf(const QString& className, QObject* object)
 {
     // Asked with each class name up the hierarchy, so ours come before QFrame's and QWidget's.
-    if (!object || !object->isWidgetType())
-        return nullptr;
-    auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String(Panel::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::Grouping);
+        return new QAccessibleWidget(static_cast<Panel*>(object), QAccessible::Grouping);
     if (className == QLatin1String(Announcer::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::Notification);
+        return new QAccessibleWidget(static_cast<Announcer*>(object), QAccessible::Notification);
     return nullptr;
 }
 
-// Before the first widget of ours asks: Qt keeps the interface it made first for a widget.
-void installRoles()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(roleOf);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
+// At the program's start, before any widget: Qt keeps the interface it made first for a widget.
+const bool rolesInstalled = [] {
+    QAccessible::installFactory(roleOf);
+    return true;
+}();
 
 } // namespace
-
-Panel::Panel(QWidget* parent)
-    : QFrame(parent)
-{
-    installRoles();
-}
 
 Announcer::Announcer(QWidget* parent)
     : QWidget(parent)
 {
-    installRoles();
     setObjectName(QStringLiteral("announcer"));
     hide(); // never drawn: it only carries the lines
 }
@@ -59,7 +45,6 @@ void describeCurrentEntry(QAbstractItemView* list)
     const auto describe = [list] { list->setAccessibleDescription(list->currentIndex().data().toString()); };
     QObject::connect(list->selectionModel(), &QItemSelectionModel::currentChanged, list, describe);
     QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, describe);
-    describe();
 }
 
 } // namespace tavik

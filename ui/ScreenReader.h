@@ -16,7 +16,7 @@ namespace tavik {
 class Panel : public QFrame {
     Q_OBJECT
 public:
-    explicit Panel(QWidget* parent);
+    using QFrame::QFrame;
 };
 
 // Says a line through the screen reader: a hidden widget whose role is a notification,

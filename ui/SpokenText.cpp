@@ -11,9 +11,7 @@ QString cardPlace(int card, int n)
 QString pictureName(const QString& path)
 {
     const QString file = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    // A leading dot starts a hidden file's name, not an extension.
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    QString name = dot > 0 ? file.left(dot) : file;
+    QString name = file.left(file.lastIndexOf(QLatin1Char('.'))); // all of it without a dot
     name.replace(QLatin1Char('_'), QLatin1Char(' ')).replace(QLatin1Char('-'), QLatin1Char(' '));
     name = name.simplified();
     return name.isEmpty() ? file : name;
