@@ -640,8 +640,9 @@ private slots:
         key(*game, Qt::Key_Space);
         QCOMPARE(game->partie.KlickKarteNr, 1);
         WALK(*game, other);
-        key(*game, Qt::Key_Return); // Enter turns a card as Space does
+        QTest::keyPress(focused(), Qt::Key_Return); // Enter turns a card as Space does, on the press
         QCOMPARE(game->partie.Versuche, 1);
+        QTest::keyRelease(focused(), Qt::Key_Return);
         QCOMPARE(focusedCard(*game), other); // the block takes no focus away
         game->tmrKlick_Timer();
         QCOMPARE(focusedCard(*game), other); // and after it the player goes on from there
@@ -730,7 +731,9 @@ private slots:
         QCOMPARE(game->frmSpiel->grab().toImage(), during); // not even pressed down
         QTest::mouseRelease(game->cmdBild[bystander], Qt::LeftButton);
         click(*game, partner0);
-        key(*game, Qt::Key_Space);
+        QTest::keyPress(focused(), Qt::Key_Space);
+        QCOMPARE(game->frmSpiel->grab().toImage(), during); // nor by Space
+        QTest::keyRelease(focused(), Qt::Key_Space);
         key(*game, Qt::Key_Return);
         game->cmdBild[bystander]->click(); // as a screen reader's "press" does
         QCOMPARE(game->partie.KlickKarteNr, 0);
