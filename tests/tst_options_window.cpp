@@ -831,6 +831,10 @@ private slots:
         QVERIFY(test::settlePictures()); // the length is read on a worker
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
         QCOMPARE(options->BildPfad, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        const auto described = [this] { return QAccessible::queryAccessibleInterface(options->File1)->text(QAccessible::Description); };
+        QCOMPARE(described(), chosen); // what a screen reader hears when the focus comes back
+        QVERIFY(showFolder(root.path()));
+        QCOMPARE(described(), QString()); // another folder: nothing chosen there yet
     }
 
     // File1's order: German, without regard to case; the collection takes the first entries.

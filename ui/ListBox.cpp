@@ -5,6 +5,7 @@ namespace tavik {
 
 void ListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
+    setAccessibleDescription(current.data().toString());
     if (hasFocus())
         QListWidget::currentChanged(current, previous); // with the focus event for the entry
     else

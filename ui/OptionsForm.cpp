@@ -72,13 +72,11 @@ OptionsForm::OptionsForm(QWidget* parent)
 
 void OptionsForm::nameForScreenReaders()
 {
-    // Lists take no name from a label; a line edit and a combo box do, from their buddy.
+    // Lists take no name from a label; a line edit and a combo box do, from their buddy. The
+    // lists describe their current entry themselves.
     lstGroesse->setAccessibleName(Label1->text());
     Dir1->setAccessibleName(QStringLiteral("Ordner"));
     File1->setAccessibleName(QStringLiteral("Bilder"));
-    describeCurrentEntry(lstGroesse);
-    describeCurrentEntry(Dir1);
-    describeCurrentEntry(File1);
     Label2->setBuddy(txtSpielername);
     auto* driveLabel = new QLabel(QStringLiteral("Laufwerk:"), Frame2); // heard, never shown
     driveLabel->hide();

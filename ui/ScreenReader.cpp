@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ScreenReader.h"
 
-#include <QAbstractItemView>
 #include <QAccessibleWidget>
 
 namespace tavik {
@@ -38,13 +37,6 @@ void Announcer::say(const QString& text)
     setAccessibleName(text);
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
-}
-
-void describeCurrentEntry(QAbstractItemView* list)
-{
-    const auto describe = [list] { list->setAccessibleDescription(list->currentIndex().data().toString()); };
-    QObject::connect(list->selectionModel(), &QItemSelectionModel::currentChanged, list, describe);
-    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, describe);
 }
 
 } // namespace tavik

@@ -1,12 +1,9 @@
 #pragma once
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader needs beyond Qt's own accessibility: a role for the frames that only
-// group controls, a voice for what changes without a focus move, and lists that tell their
-// current entry.
+// group controls, and a voice for what changes without a focus move.
 
 #include <QFrame>
-
-class QAbstractItemView;
 
 namespace tavik {
 
@@ -29,9 +26,5 @@ public:
     explicit Announcer(QWidget* parent);
     void say(const QString& text);
 };
-
-// Keeps the list's description equal to its current entry (empty without one). Orca does
-// not say which entry is current when a list gets the focus, but it reads the description.
-void describeCurrentEntry(QAbstractItemView* list);
 
 } // namespace tavik
