@@ -802,8 +802,13 @@ private slots:
         click(*game, 5);
         if (turns != "first")
             click(*game, second);
-        if (turns == "Space" || turns == "Enter")
-            QTest::keyClick(game->cmdBild[3], turns == "Space" ? Qt::Key_Space : Qt::Key_Return);
+        if (turns == "Space" || turns == "Enter") {
+            const Qt::Key k = turns == "Space" ? Qt::Key_Space : Qt::Key_Return;
+            const QString outcome = said(*game);
+            QTest::keyRelease(game->cmdBild[3], k);
+            QCOMPARE(said(*game), outcome); // a key says its line on the press, not again on the release
+            QTest::keyPress(game->cmdBild[3], k);
+        }
         const auto picture = [&](int card) { return QFileInfo(game->partie.bildVon(card)).baseName(); };
         QCOMPARE(said(*game), QString(line).replace("%1", picture(5)).replace("%2", picture(second)));
         QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), "Aufgedeckt: " + picture(5));

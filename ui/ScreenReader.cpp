@@ -18,10 +18,9 @@ QAccessibleInterface* roleOf(const QString& className, QObject* object)
 }
 
 // At the program's start, before any widget: Qt keeps the interface it made first for a widget.
-const bool rolesInstalled = [] {
-    QAccessible::installFactory(roleOf);
-    return true;
-}();
+const struct RolesInstaller {
+    RolesInstaller() { QAccessible::installFactory(roleOf); }
+} rolesInstaller;
 
 } // namespace
 
