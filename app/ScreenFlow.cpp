@@ -68,9 +68,9 @@ void ScreenFlow::openOptions()
                              : new OPTIONS(services_, [this](int n, const QString& name) { return createGame(n, name); },
                                            nullptr, {}, false);
     spareOptions_ = nullptr;
-    options_->lade();
+    options_->load();
     watch(options_);
-    connect(options_, &OPTIONS::beenden, this, &ScreenFlow::endProgram);
+    connect(options_, &OPTIONS::quitConfirmed, this, &ScreenFlow::endProgram);
     options_->show();
     QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareGame);
 }
@@ -88,10 +88,10 @@ MAIN* ScreenFlow::createGame(int spielfeldgroesse, const QString& name)
     // Without a screen built ahead (a start within a moment of the settings screen) it is built now.
     game_ = spare_ ? spare_.data() : new MAIN(services_);
     spare_ = nullptr;
-    game_->lade(spielfeldgroesse, name);
+    game_->load(spielfeldgroesse, name);
     watch(game_);
-    connect(game_, &MAIN::neueEinstellungen, this, &ScreenFlow::restart);
-    connect(game_, &MAIN::beenden, this, &ScreenFlow::endProgram);
+    connect(game_, &MAIN::newSettings, this, &ScreenFlow::restart);
+    connect(game_, &MAIN::quitConfirmed, this, &ScreenFlow::endProgram);
     // The settings screen the restart button opens, built while this game goes on.
     QTimer::singleShot(kPrepareAfterMs, this, &ScreenFlow::prepareOptions);
     return game_;

@@ -227,7 +227,7 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
         for (int i = 0; i < 50; ++i)
             larges << QStringLiteral("%1/gross/g%2.jpg").arg(root).arg(i, 2, 10, QLatin1Char('0'));
         for (const QString& p : larges)
-            game->appendBild(p);
+            game->appendPicture(p);
         game->tmrLadeBilder->stop(); // the deal comes when measured
         game->show();
         when([&] { return onScreen(game.get()); }, [&, larges] {
@@ -248,7 +248,7 @@ int runOne(const QString& scenario, const QString& root, int argc, char** argv)
                 },
                 [&, larges] {
                     return std::all_of(larges.begin(), larges.end(),
-                                       [&](const QString& p) { return game->bilder().geladen(p); });
+                                       [&](const QString& p) { return game->pictures().isLoaded(p); });
                 });
         });
     } else {

@@ -22,7 +22,7 @@
 #include "pictures/ByteLimits.h"
 #include "pictures/Fit.h"
 #include "ui/MainWindow.h"
-#include "rules/Partie.h"
+#include "rules/Game.h"
 #include "ui/PictureCache.h"
 #include "pictures/PictureDecoder.h"
 #include "scores/HighScorePath.h"
@@ -162,8 +162,8 @@ void Collection_10x10(benchmark::State& state)
         Sammlung s{data().big, [&](int i) { return list.entry(i); }, 50, acceptableForGame,
                    [&](const QString& p) { taken << p; }};
         int anzahl = 0;
-        QString bildPfad;
-        sammleBilder(s, list.listCount(), anzahl, bildPfad);
+        QString picturePath;
+        sammleBilder(s, list.listCount(), anzahl, picturePath);
         if (anzahl != 50)
             state.SkipWithError("collection came up short");
     }
@@ -177,9 +177,9 @@ void DealAndMix_10x10(benchmark::State& state)
     MersenneRandom random;
     random.seed(36000);
     for (auto _ : state) {
-        Partie p;
-        p.beginne(10, 0.5f);
-        p.teileAus(paths, random);
+        Game p;
+        p.start(10, 0.5f);
+        p.deal(paths, random);
         benchmark::DoNotOptimize(p.KartenBild);
     }
 }
@@ -191,8 +191,8 @@ void HighScoreRewrite(benchmark::State& state)
 {
     QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/bench-XXXXXX"));
     const QString path = highScorePath(dir.path());
-    trageEin(dir.path(), path, QStringLiteral("Jürgen"), 1475);
-    QFile list(listenPfad(dir.path()));
+    enterScore(dir.path(), path, QStringLiteral("Jürgen"), 1475);
+    QFile list(listFileIn(dir.path()));
     list.open(QIODevice::ReadOnly);
     const QByteArray bytes = list.readAll();
     const QString plain = dir.filePath(QStringLiteral("plain"));
@@ -204,7 +204,7 @@ void HighScoreRewrite(benchmark::State& state)
             f.open(QIODevice::WriteOnly);
             f.write(bytes);
         }));
-        const double s = timed([&] { benchmark::DoNotOptimize(trageEin(dir.path(), path, QStringLiteral("Jürgen"), 1475)); });
+        const double s = timed([&] { benchmark::DoNotOptimize(enterScore(dir.path(), path, QStringLiteral("Jürgen"), 1475)); });
         subject.push_back(s);
         state.SetIterationTime(s);
     }
@@ -297,7 +297,7 @@ struct GameOnScreen {
         for (int i = 0; i < n * n / 2; ++i) {
             const QString copy = data().dir.filePath(QStringLiteral("karte%1.jpg").arg(i));
             QFile::copy(data().jpeg, copy);
-            game.appendBild(copy);
+            game.appendPicture(copy);
         }
         game.show();
         game.tmrLadeBilder_Timer();
@@ -306,7 +306,7 @@ struct GameOnScreen {
         wait.start();
         while (wait.elapsed() < 1000) // time enough to decode all pictures ahead
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        while (game.partie.bildVon(second) == game.partie.bildVon(first))
+        while (game.game.pictureOf(second) == game.game.pictureOf(first))
             ++second;
     }
     void click(int card) { clickAndPaint(game.cmdBild[static_cast<size_t>(card)]); }

@@ -4,23 +4,23 @@
 
 namespace tavik {
 
-QString endungVon(const QString& path)
+QString extensionOf(const QString& path)
 {
     return path.right(3).toLower();
 }
 
-qint64 grenzeFuer(const QString& endung)
+qint64 limitFor(const QString& extension)
 {
-    if (endung == kJpgExtension)
+    if (extension == kJpgExtension)
         return kJpgLimit;
-    if (endung == kBmpExtension)
+    if (extension == kBmpExtension)
         return kBmpLimit;
     return 0;
 }
 
-bool zuGrossFuerVorschau(const QString& endung, std::optional<qint64> bytes)
+bool tooLargeForPreview(const QString& extension, std::optional<qint64> bytes)
 {
-    const qint64 limit = grenzeFuer(endung);
+    const qint64 limit = limitFor(extension);
     return limit > 0 && bytes && *bytes > limit;
 }
 

@@ -34,7 +34,7 @@ inline QSize fitInto(QSize natural, QSize area)
 }
 
 // The preview box in twips: the upright size at 15 twips a pixel fitted into 1500 x 1500.
-inline QSize vorschauTwips(QSize naturalPixels)
+inline QSize previewTwips(QSize naturalPixels)
 {
     return fitToSquare(naturalPixels.width() * 15, naturalPixels.height() * 15, 1500);
 }

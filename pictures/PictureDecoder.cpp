@@ -102,7 +102,7 @@ Decoded decodeFitted(const QString& path, QSize area, qreal dpr)
 
 Decoded decodeForBox(const QString& path, const std::function<QSize(QSize upright)>& boxFor, int border, qreal dpr)
 {
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)));
+    const std::optional<Inspected> in = inspectFile(path, limitFor(extensionOf(path)));
     if (!in)
         return {};
     Decoded result;
@@ -124,7 +124,7 @@ Decoded decodeForBox(const QString& path, const std::function<QSize(QSize uprigh
 bool acceptableForGame(const QString& path)
 {
     // Taken only under the limit: a file exactly at it is not.
-    const std::optional<Inspected> in = inspectFile(path, grenzeFuer(endungVon(path)) - 1);
+    const std::optional<Inspected> in = inspectFile(path, limitFor(extensionOf(path)) - 1);
     if (!in)
         return false;
     const QSize largest =

@@ -5,30 +5,30 @@
 
 namespace tavik {
 
-void legePaare(KartenBildTable& kartenBild, const QStringList& bilder)
+void layPairs(KartenBildTable& cardPictures, const QStringList& pictures)
 {
     int k = 1;
-    for (const QString& bild : bilder) {
-        if (k + 1 >= static_cast<int>(kartenBild.size()))
+    for (const QString& picture : pictures) {
+        if (k + 1 >= static_cast<int>(cardPictures.size()))
             break; // the table has room for 50 pictures
-        kartenBild[k] = bild;
-        kartenBild[k + 1] = bild;
+        cardPictures[k] = picture;
+        cardPictures[k + 1] = picture;
         k += 2;
     }
 }
 
-int partnerSlot(float r, int bildanzahl)
+int partnerSlot(float r, int pictureCount)
 {
-    return 1 + static_cast<int>(std::floor(r * 2.0f * static_cast<float>(bildanzahl - 1)));
+    return 1 + static_cast<int>(std::floor(r * 2.0f * static_cast<float>(pictureCount - 1)));
 }
 
-void mische(KartenBildTable& kartenBild, int n, int bildanzahl, RandomSource& random)
+void shuffle(KartenBildTable& cardPictures, int n, int pictureCount, RandomSource& random)
 {
-    const int last = std::min(n * n, static_cast<int>(kartenBild.size()) - 1);
+    const int last = std::min(n * n, static_cast<int>(cardPictures.size()) - 1);
     for (int pass = 0; pass < 10; ++pass) {
         for (int j = 1; j <= last; ++j) {
-            const int m = std::clamp(partnerSlot(random.next(), bildanzahl), 1, last);
-            std::swap(kartenBild[m], kartenBild[j]);
+            const int m = std::clamp(partnerSlot(random.next(), pictureCount), 1, last);
+            std::swap(cardPictures[m], cardPictures[j]);
         }
     }
 }

@@ -5,12 +5,12 @@
 
 namespace tavik {
 
-float tagesBruchteil(int secondsSinceMidnight)
+float fractionOfDay(int secondsSinceMidnight)
 {
     return static_cast<float>(secondsSinceMidnight) / static_cast<float>(kSecondsPerDay);
 }
 
-int vergangeneSekunden(float now, float start)
+int elapsedSeconds(float now, float start)
 {
     const float elapsed = now - start;
     int seconds = static_cast<int>(std::lround(static_cast<double>(elapsed) * kSecondsPerDay));
@@ -28,12 +28,12 @@ QString hhmmss(int seconds)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString zeitText(int seconds)
+QString timeText(int seconds)
 {
     return QStringLiteral("Zeit: ") + hhmmss(seconds);
 }
 
-int fuehrendeZahl(QStringView text)
+int leadingNumber(QStringView text)
 {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
@@ -57,21 +57,21 @@ int fuehrendeZahl(QStringView text)
     return static_cast<int>(value);
 }
 
-int sekundenAusZeitText(const QString& caption)
+int secondsFromTimeText(const QString& caption)
 {
     const QStringView view(caption);
-    const int seconds = fuehrendeZahl(view.right(2));
-    const int minutes = fuehrendeZahl(view.mid(9, 2));
-    const int hours = fuehrendeZahl(view.mid(6, 2));
+    const int seconds = leadingNumber(view.right(2));
+    const int minutes = leadingNumber(view.mid(9, 2));
+    const int hours = leadingNumber(view.mid(6, 2));
     return seconds + minutes * 60 + hours * 3600;
 }
 
-float nachPause(float startZeit, float pauseZeit, float now)
+float afterPause(float startTime, float pauseTime, float now)
 {
-    float pause = now - pauseZeit;
+    float pause = now - pauseTime;
     if (pause < 0.0f)
         pause += 1.0f; // the pause went past midnight
-    return startZeit + pause;
+    return startTime + pause;
 }
 
 } // namespace tavik

@@ -6,23 +6,23 @@
 
 namespace tavik {
 
-int punktzahl(int n, int versuche, int sekunden)
+int points(int n, int attempts, int secondsTaken)
 {
-    long long score = static_cast<long long>(n) * n * 50 - static_cast<long long>(versuche) * 3;
-    score = score + static_cast<long long>(n) * n * 50 - sekunden;
+    long long score = static_cast<long long>(n) * n * 50 - static_cast<long long>(attempts) * 3;
+    score = score + static_cast<long long>(n) * n * 50 - secondsTaken;
     if (score < INT_MIN)
         score = INT_MIN;
     return static_cast<int>(score);
 }
 
-QString ergebnisText(int paare, const QString& zeit, int punkte, int platz)
+QString resultText(int pairs, const QString& timeShown, int score, int place)
 {
     const QChar cr(13);
-    QString text = QStringLiteral("Sie haben alle") + zahlText(paare) + QStringLiteral(" Paare gefunden !")
-                   + cr + QStringLiteral("Die benötigte Zeit war: ") + zeit
-                   + cr + cr + QStringLiteral("Dieses entspricht einer Punktzahl von:") + zahlText(punkte);
-    if (platz > 0)
-        text += cr + QStringLiteral("und dem Platz") + zahlText(platz) + QStringLiteral(" in der Highscoreliste.");
+    QString text = QStringLiteral("Sie haben alle") + numberText(pairs) + QStringLiteral(" Paare gefunden !")
+                   + cr + QStringLiteral("Die benötigte Zeit war: ") + timeShown
+                   + cr + cr + QStringLiteral("Dieses entspricht einer Punktzahl von:") + numberText(score);
+    if (place > 0)
+        text += cr + QStringLiteral("und dem Platz") + numberText(place) + QStringLiteral(" in der Highscoreliste.");
     return text;
 }
 

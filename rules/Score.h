@@ -6,10 +6,10 @@
 namespace tavik {
 
 // 100 points per card, 3 less per attempt and 1 less per second; no lower bound.
-int punktzahl(int n, int versuche, int sekunden);
+int points(int n, int attempts, int secondsTaken);
 
-// The result message, lines broken by the character 13. `zeit` is "hh:mm:ss";
+// The result message, lines broken by the character 13. `timeShown` is "hh:mm:ss";
 // the place line only for a place above 0.
-QString ergebnisText(int paare, const QString& zeit, int punkte, int platz);
+QString resultText(int pairs, const QString& timeShown, int score, int place);
 
 } // namespace tavik

@@ -10,23 +10,23 @@
 
 namespace tavik {
 
-QString listenPfad(const QString& folder)
+QString listFileIn(const QString& folder)
 {
     return QDir(folder).filePath(QStringLiteral("HSTavik"));
 }
 
-QString temporaerPfad(const QString& folder)
+QString temporaryFileIn(const QString& folder)
 {
-    return listenPfad(folder) + QLatin1Char('t');
+    return listFileIn(folder) + QLatin1Char('t');
 }
 
 namespace {
 
-Liste parse(QByteArray bytes)
+ScoreList parse(QByteArray bytes)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return leseListe(buffer);
+    return readList(buffer);
 }
 
 FileError fileError(FileError::Step step, const FileFailure& failure)
@@ -36,7 +36,7 @@ FileError fileError(FileError::Step step, const FileFailure& failure)
 
 } // namespace
 
-Liste leseListeDatei(const QString& path)
+ScoreList readListFile(const QString& path)
 {
     AtomicFile file(path);
     if (file.read(kMaxListBytes))
@@ -44,7 +44,7 @@ Liste leseListeDatei(const QString& path)
     return parse(file.bytes());
 }
 
-Gelesen leseListeFuer(const QString& programFolder, const QString& path)
+ListReading readListFor(const QString& programFolder, const QString& path)
 {
     AtomicFile file(path);
     const std::optional<FileFailure> failed = file.read(kMaxListBytes);
@@ -53,12 +53,12 @@ Gelesen leseListeFuer(const QString& programFolder, const QString& path)
     if (failed->number != ENOENT)
         return {parse({}), fileError(FileError::Step::Read, *failed)};
     // Not written yet: the list it will start from.
-    if (path != listenPfad(programFolder))
-        return {leseListeDatei(listenPfad(programFolder)), std::nullopt};
+    if (path != listFileIn(programFolder))
+        return {readListFile(listFileIn(programFolder)), std::nullopt};
     return {parse({}), std::nullopt};
 }
 
-Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, const QString& name, int punkte,
+Entering enterScoreInFile(const QString& listPath, const QString& seedPath, const QString& name, int score,
                            std::chrono::milliseconds patience)
 {
     TAVIK_DISK_CALL();
@@ -67,36 +67,36 @@ Eintragung trageEinInDatei(const QString& listPath, const QString& seedPath, con
         const bool locked = failed->number == EWOULDBLOCK; // by another game, for too long
         return {0, fileError(locked ? FileError::Step::Lock : FileError::Step::Write, *failed)};
     }
-    Liste alt;
+    ScoreList old;
     if (const std::optional<FileFailure> failed = file.read(kMaxListBytes)) {
         // Never overwrite what could not be read: it may be someone's ten entries.
         if (failed->number != ENOENT)
             return {0, fileError(FileError::Step::Read, *failed)};
-        alt = seedPath.isEmpty() ? parse({}) : leseListeDatei(seedPath);
+        old = seedPath.isEmpty() ? parse({}) : readListFile(seedPath);
     } else if ((file.mode() & 0222) == 0) {
         return {0, FileError{FileError::Step::ReadOnly, listPath, 0}};
     } else {
-        alt = parse(file.bytes());
+        old = parse(file.bytes());
     }
 
-    const int platz = platzFuer(alt, punkte);
-    if (const std::optional<FileFailure> failed = file.replace(listeAlsText(alt, name, punkte, platz))) {
+    const int place = placeFor(old, score);
+    if (const std::optional<FileFailure> failed = file.replace(listAsText(old, name, score, place))) {
         if (failed->number == ECANCELED)
             return {0, FileError{FileError::Step::NoAnswer, listPath, ETIMEDOUT}};
         return {0, fileError(FileError::Step::Write, *failed)};
     }
-    return {platz, std::nullopt}; // the folder's lock goes with `file`
+    return {place, std::nullopt}; // the folder's lock goes with `file`
 }
 
-Eintragung trageEin(const QString& programFolder, const QString& path, const QString& name, int punkte)
+Entering enterScore(const QString& programFolder, const QString& path, const QString& name, int score)
 {
     TAVIK_DISK_CALL();
-    const QString beside = listenPfad(programFolder);
+    const QString beside = listFileIn(programFolder);
     if (path == beside)
-        return trageEinInDatei(path, {}, name, punkte);
+        return enterScoreInFile(path, {}, name, score);
     if (const std::optional<FileFailure> failed = makeFolders(QFileInfo(path).absolutePath()))
         return {0, FileError{FileError::Step::Write, path, failed->number}};
-    return trageEinInDatei(path, beside, name, punkte);
+    return enterScoreInFile(path, beside, name, score);
 }
 
 } // namespace tavik

@@ -41,51 +41,51 @@ QString withoutLeadingBlanks(const QString& text)
 
 } // namespace
 
-Liste leseListe(QIODevice& device)
+ScoreList readList(QIODevice& device)
 {
-    Liste liste;
+    ScoreList entries;
     QByteArray nameLine;
     QByteArray scoreLine;
     for (int k = 0; k < kListPlaces; ++k) {
-        Eintrag e;
-        e.vorhanden = readLine(device, nameLine);
+        ListEntry e;
+        e.present = readLine(device, nameLine);
         if (k == 0 && nameLine.startsWith("\xEF\xBB\xBF"))
             nameLine.remove(0, 3); // a byte-order mark left by an editor
         readLine(device, scoreLine);
         e.name = withoutLeadingBlanks(fromCp1252(nameLine));
-        e.punkte = fuehrendeZahl(fromCp1252(scoreLine));
-        liste.append(e);
+        e.score = leadingNumber(fromCp1252(scoreLine));
+        entries.append(e);
     }
-    return liste;
+    return entries;
 }
 
-int platzFuer(const Liste& liste, int punkte)
+int placeFor(const ScoreList& entries, int score)
 {
-    for (int k = 0; k < liste.size() && k < kListPlaces; ++k)
-        if (punkte > liste[k].punkte)
+    for (int k = 0; k < entries.size() && k < kListPlaces; ++k)
+        if (score > entries[k].score)
             return k + 1;
     return 0;
 }
 
-QByteArray punkteZeile(int punkte)
+QByteArray scoreLine(int score)
 {
-    QByteArray line = QByteArray::number(punkte);
-    if (punkte >= 0)
+    QByteArray line = QByteArray::number(score);
+    if (score >= 0)
         line.prepend(' ');
     return line + ' ';
 }
 
-QByteArray listeAlsText(const Liste& alt, const QString& name, int punkte, int platz)
+QByteArray listAsText(const ScoreList& old, const QString& name, int score, int place)
 {
     QByteArray text;
     auto write = [&text](const QString& n, int p) {
-        text += toCp1252(n) + "\r\n" + punkteZeile(p) + "\r\n";
+        text += toCp1252(n) + "\r\n" + scoreLine(p) + "\r\n";
     };
     for (int k = 1; k <= kListPlaces; ++k) {
-        if (k == platz)
-            write(name, punkte);
-        const Eintrag e = k <= alt.size() ? alt[k - 1] : Eintrag{};
-        write(e.name, e.punkte);
+        if (k == place)
+            write(name, score);
+        const ListEntry e = k <= old.size() ? old[k - 1] : ListEntry{};
+        write(e.name, e.score);
     }
     return text;
 }

@@ -31,7 +31,7 @@ bool stickyFolderHoldsAnothersList(const QString& programFolder)
     const uid_t me = ::geteuid();
     return me != 0 && ::stat(QFile::encodeName(programFolder).constData(), &folder) == 0
            && (folder.st_mode & S_ISVTX) != 0
-           && ::lstat(QFile::encodeName(listenPfad(programFolder)).constData(), &list) == 0
+           && ::lstat(QFile::encodeName(listFileIn(programFolder)).constData(), &list) == 0
            && list.st_uid != me && folder.st_uid != me;
 }
 
@@ -43,8 +43,8 @@ QString highScorePath(const QString& programFolder)
     // Writing the list means creating the temporary file and renaming it in this folder.
     if (::access(QFile::encodeName(programFolder).constData(), W_OK | X_OK) == 0
         && !stickyFolderHoldsAnothersList(programFolder))
-        return listenPfad(programFolder);
-    return listenPfad(playerDataFolder());
+        return listFileIn(programFolder);
+    return listFileIn(playerDataFolder());
 }
 
 } // namespace tavik

@@ -25,7 +25,7 @@ void onList(QObject* context, const QString& programFolder, Work work, Answer an
         context, programFolder, [programFolder] { return highScorePath(programFolder); },
         [context, programFolder, work, answer, deadline](const std::optional<QString>& path) {
             if (!path)
-                return answer(std::optional<R>{}, listenPfad(programFolder));
+                return answer(std::optional<R>{}, listFileIn(programFolder));
             runOnDisk<R>(
                 context, *path, [work, path = *path] { return work(path); },
                 [answer, path = *path](const std::optional<R>& result) { answer(result, path); }, deadline);
@@ -35,25 +35,25 @@ void onList(QObject* context, const QString& programFolder, Work work, Answer an
 
 } // namespace
 
-void trageEinImHintergrund(QObject* context, const QString& programFolder, const QString& name, int punkte,
-                           std::function<void(const Eintragung&)> answer, std::chrono::milliseconds deadline)
+void enterScoreInBackground(QObject* context, const QString& programFolder, const QString& name, int score,
+                           std::function<void(const Entering&)> answer, std::chrono::milliseconds deadline)
 {
-    onList<Eintragung>(
+    onList<Entering>(
         context, programFolder,
-        [programFolder, name, punkte](const QString& path) { return trageEin(programFolder, path, name, punkte); },
-        [answer](const std::optional<Eintragung>& e, const QString& path) {
-            answer(e ? *e : Eintragung{0, noAnswer(path)});
+        [programFolder, name, score](const QString& path) { return enterScore(programFolder, path, name, score); },
+        [answer](const std::optional<Entering>& e, const QString& path) {
+            answer(e ? *e : Entering{0, noAnswer(path)});
         },
         deadline);
 }
 
-void leseListeImHintergrund(QObject* context, const QString& programFolder,
-                            std::function<void(const Gelesen&)> answer, std::chrono::milliseconds deadline)
+void readListInBackground(QObject* context, const QString& programFolder,
+                            std::function<void(const ListReading&)> answer, std::chrono::milliseconds deadline)
 {
-    onList<Gelesen>(
-        context, programFolder, [programFolder](const QString& path) { return leseListeFuer(programFolder, path); },
-        [answer](const std::optional<Gelesen>& g, const QString& path) {
-            answer(g ? *g : Gelesen{{}, noAnswer(path)});
+    onList<ListReading>(
+        context, programFolder, [programFolder](const QString& path) { return readListFor(programFolder, path); },
+        [answer](const std::optional<ListReading>& g, const QString& path) {
+            answer(g ? *g : ListReading{{}, noAnswer(path)});
         },
         deadline);
 }

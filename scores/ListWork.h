@@ -15,13 +15,13 @@ namespace tavik {
 // Enters the score into the list the game end writes for `programFolder` and answers with
 // the place, or with what went wrong (FileError::Step::NoAnswer when the disk did not answer
 // within the deadline; the list is then left as it was).
-void trageEinImHintergrund(QObject* context, const QString& programFolder, const QString& name, int punkte,
-                           std::function<void(const Eintragung&)> answer,
+void enterScoreInBackground(QObject* context, const QString& programFolder, const QString& name, int score,
+                           std::function<void(const Entering&)> answer,
                            std::chrono::milliseconds deadline = kDiskDeadline);
 
 // Reads the list the trophy shows for `programFolder`.
-void leseListeImHintergrund(QObject* context, const QString& programFolder,
-                            std::function<void(const Gelesen&)> answer,
+void readListInBackground(QObject* context, const QString& programFolder,
+                            std::function<void(const ListReading&)> answer,
                             std::chrono::milliseconds deadline = kDiskDeadline);
 
 } // namespace tavik

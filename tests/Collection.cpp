@@ -4,18 +4,18 @@
 
 namespace tavik {
 
-void sammleBilder(const Sammlung& s, double count, int& ersteAnzahl, QString& bildPfad)
+void sammleBilder(const Sammlung& s, double count, int& ersteAnzahl, QString& picturePath)
 {
     for (int i = 0; i < count; ++i) {
-        const QString name = s.eintrag(i);
-        bildPfad = joinPath(s.ordner, name);
+        const QString name = s.entry(i);
+        picturePath = joinPath(s.ordner, name);
         if (name.isEmpty())
             continue;
-        if (s.annehmbar(bildPfad)) {
-            s.nimm(bildPfad);
+        if (s.annehmbar(picturePath)) {
+            s.nimm(picturePath);
             ++ersteAnzahl;
         }
-        if (ersteAnzahl == s.paareNoetig)
+        if (ersteAnzahl == s.pairsNeeded)
             return;
     }
 }

@@ -75,7 +75,7 @@ private slots:
         if (collecting) {
             flow.options()->lstGroesse->setCurrentRow(0);
             flow.options()->cmdNimmOptions->click(); // the checks answer on workers, after the question
-            QVERIFY(flow.options()->sammelt());
+            QVERIFY(flow.options()->collecting());
         } else if (!onGameScreen) {
             flow.options()->File1_Click(0); // a preview and a folder on their way at the question
             flow.options()->Dir1->openFolder(QStringLiteral("/"));
@@ -103,7 +103,7 @@ private slots:
         if (yes && onGameScreen)
             QVERIFY(stopped(flow.game())); // no further event of the game runs
         if (collecting) {
-            QCOMPARE(flow.options()->sammelt(), !yes);
+            QCOMPARE(flow.options()->collecting(), !yes);
             if (yes) {
                 // Nothing is left behind: the checks' answers come back and are dropped.
                 QCOMPARE(flow.options()->cursor().shape(), Qt::ArrowCursor);
@@ -158,7 +158,7 @@ private slots:
         QVERIFY(game && game->isVisible());
         flow.prepareGame(); // that moment, after a start at once: nothing is built during the game
         QCOMPARE(gameScreens(), 1);
-        QCOMPARE(game->partie.Spielfeldgroesse, 4);
+        QCOMPARE(game->game.Spielfeldgroesse, 4);
         QCOMPARE(game->lblSpielername->text(), QStringLiteral("Karla"));
         // The settings screen of the restart is built while the game goes on, and loaded only
         // when it opens.

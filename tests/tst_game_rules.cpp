@@ -9,7 +9,7 @@
 #include "rules/GameClock.h"
 #include "rules/Grid.h"
 #include "rules/NumberText.h"
-#include "rules/Partie.h"
+#include "rules/Game.h"
 #include "tests/TestDoubles.h"
 
 using namespace tavik;
@@ -88,13 +88,13 @@ private slots:
     {
         QFETCH(long long, n);
         QFETCH(QString, text);
-        QCOMPARE(zahlText(n), text);
+        QCOMPARE(numberText(n), text);
     }
 
     void legePaarePutsEachEntryOnTwoNeighbouringSlots()
     {
         KartenBildTable table;
-        legePaare(table, paths(8));
+        layPairs(table, paths(8));
         QVERIFY(table[0].isEmpty());
         for (int i = 0; i < 8; ++i) {
             QCOMPARE(table[2 * i + 1], paths(8)[i]);
@@ -105,18 +105,18 @@ private slots:
 
     void partnerSlotRange_data()
     {
-        QTest::addColumn<int>("bildanzahl");
+        QTest::addColumn<int>("pictureCount");
         QTest::addColumn<int>("highest");
         QTest::newRow("4x4") << 8 << 14;
         QTest::newRow("10x10") << 50 << 98;
     }
     void partnerSlotRange()
     {
-        QFETCH(int, bildanzahl);
+        QFETCH(int, pictureCount);
         QFETCH(int, highest);
-        QCOMPARE(partnerSlot(0.0f, bildanzahl), 1);
-        QCOMPARE(partnerSlot(std::nextafter(1.0f, 0.0f), bildanzahl), highest);
-        QCOMPARE(partnerSlot(0.5f, bildanzahl), 1 + (bildanzahl - 1));
+        QCOMPARE(partnerSlot(0.0f, pictureCount), 1);
+        QCOMPARE(partnerSlot(std::nextafter(1.0f, 0.0f), pictureCount), highest);
+        QCOMPARE(partnerSlot(0.5f, pictureCount), 1 + (pictureCount - 1));
     }
 
     void mixingKeepsEveryPictureOnExactlyTwoCards_data()
@@ -132,10 +132,10 @@ private slots:
         QFETCH(int, n);
         const int b = n * n / 2;
         KartenBildTable table;
-        legePaare(table, paths(b));
+        layPairs(table, paths(b));
         MersenneRandom random;
         random.seed(36000);
-        mische(table, n, b, random);
+        shuffle(table, n, b, random);
         QHash<QString, int> count;
         for (int slot = 1; slot <= n * n; ++slot)
             ++count[table[slot]];
@@ -152,11 +152,11 @@ private slots:
         // what slot 16 held and every other picture moved one slot up.
         KartenBildTable table;
         const QStringList list = paths(8);
-        legePaare(table, list);
+        layPairs(table, list);
         KartenBildTable expected = table;
         test::ScriptedRandom random;
         random.draws = {0.0f};
-        mische(table, 4, 8, random);
+        shuffle(table, 4, 8, random);
         // Ten passes of that rotation over 16 slots.
         for (int pass = 0; pass < 10; ++pass) {
             const QString last = expected[16];
@@ -171,16 +171,16 @@ private slots:
     void seededMixingIsRepeatable()
     {
         KartenBildTable a, b;
-        legePaare(a, paths(50));
-        legePaare(b, paths(50));
+        layPairs(a, paths(50));
+        layPairs(b, paths(50));
         MersenneRandom r1, r2;
         r1.seed(4711);
         r2.seed(4711);
-        mische(a, 10, 50, r1);
-        mische(b, 10, 50, r2);
+        shuffle(a, 10, 50, r1);
+        shuffle(b, 10, 50, r2);
         QCOMPARE(a, b);
         KartenBildTable unmixed;
-        legePaare(unmixed, paths(50));
+        layPairs(unmixed, paths(50));
         QVERIFY(a != unmixed);
     }
 
@@ -280,56 +280,56 @@ private slots:
 
     void attemptStateMachine()
     {
-        Partie p;
-        p.beginne(4, 0.5f);
+        Game p;
+        p.start(4, 0.5f);
         test::ScriptedRandom random;
-        QVERIFY(!p.teileAus(paths(7), random)); // too short: nothing dealt
-        QVERIFY(p.bildVon(0).isEmpty());
-        QVERIFY(p.teileAus(paths(8), random));
+        QVERIFY(!p.deal(paths(7), random)); // too short: nothing dealt
+        QVERIFY(p.pictureOf(0).isEmpty());
+        QVERIFY(p.deal(paths(8), random));
         QCOMPARE(p.Bildanzahl, 8);
 
         // Find a matching and a non-matching partner for card 0.
         int match = -1, other = -1;
         for (int i = 1; i < 16; ++i)
-            (p.bildVon(i) == p.bildVon(0) ? match : other) = i;
+            (p.pictureOf(i) == p.pictureOf(0) ? match : other) = i;
 
-        Klick k = p.klicke(0);
-        QCOMPARE(k.art, Klick::Art::ErsteKarte);
+        CardClick k = p.click(0);
+        QCOMPARE(k.kind, CardClick::Kind::FirstCard);
         QCOMPARE(k.box, 0);
         QCOMPARE(p.KlickKarteNr, 1);
         QCOMPARE(p.KartenNr1, 0);
 
-        k = p.klicke(0); // the open card again
-        QCOMPARE(k.art, Klick::Art::Ignoriert);
+        k = p.click(0); // the open card again
+        QCOMPARE(k.kind, CardClick::Kind::Ignored);
         QCOMPARE(p.Versuche, 0);
 
-        k = p.klicke(other);
-        QCOMPARE(k.art, Klick::Art::ZweiteKarte);
+        k = p.click(other);
+        QCOMPARE(k.kind, CardClick::Kind::SecondCard);
         QCOMPARE(k.box, 1);
-        QVERIFY(!k.paar);
+        QVERIFY(!k.pair);
         QCOMPARE(p.Versuche, 1);
         QCOMPARE(p.KlickKarteNr, 0);
-        p.schliesseVersuch();
+        p.endAttempt();
         QCOMPARE(p.KartenNr1, -1);
 
-        p.klicke(match);
-        k = p.klicke(0);
-        QVERIFY(k.paar);
-        QCOMPARE(k.ersteKarte, match);
+        p.click(match);
+        k = p.click(0);
+        QVERIFY(k.pair);
+        QCOMPARE(k.firstCard, match);
         QCOMPARE(p.Gefunden, 1);
-        QVERIFY(!k.spielEnde);
+        QVERIFY(!k.gameEnd);
 
-        QCOMPARE(p.klicke(16).art, Klick::Art::Ignoriert); // not on a 4 x 4 board
+        QCOMPARE(p.click(16).kind, CardClick::Kind::Ignored); // not on a 4 x 4 board
     }
 
     void pathsAreComparedExactly()
     {
-        Partie p;
-        p.beginne(4, 0.0f);
+        Game p;
+        p.start(4, 0.0f);
         p.KartenBild[1] = QStringLiteral("/b/Bild.jpg");
         p.KartenBild[2] = QStringLiteral("/b/bild.jpg");
-        p.klicke(0);
-        QVERIFY(!p.klicke(1).paar);
+        p.click(0);
+        QVERIFY(!p.click(1).pair);
     }
 
     void fit_data()
@@ -367,10 +367,10 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, now);
         QFETCH(QString, text);
-        const QString shown = zeitText(vergangeneSekunden(tagesBruchteil(now), tagesBruchteil(start)));
+        const QString shown = timeText(elapsedSeconds(fractionOfDay(now), fractionOfDay(start)));
         QCOMPARE(shown, text);
         QCOMPARE(shown.size(), 14);
-        QCOMPARE(sekundenAusZeitText(shown), (now - start + 86400) % 86400);
+        QCOMPARE(secondsFromTimeText(shown), (now - start + 86400) % 86400);
     }
 
     void leadingNumber_data()
@@ -391,19 +391,19 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, value);
-        QCOMPARE(fuehrendeZahl(text), value);
+        QCOMPARE(leadingNumber(text), value);
     }
 
     void pauseMovesTheStart()
     {
-        const float start = tagesBruchteil(36000);
-        const float pause = tagesBruchteil(36065);
-        const float moved = nachPause(start, pause, tagesBruchteil(36095)); // 30 s shown
-        QCOMPARE(vergangeneSekunden(tagesBruchteil(36095), moved), 65);
+        const float start = fractionOfDay(36000);
+        const float pause = fractionOfDay(36065);
+        const float moved = afterPause(start, pause, fractionOfDay(36095)); // 30 s shown
+        QCOMPARE(elapsedSeconds(fractionOfDay(36095), moved), 65);
         // A pause across midnight.
-        const float lateStart = tagesBruchteil(86300);
-        const float movedLate = nachPause(lateStart, tagesBruchteil(86390), tagesBruchteil(20));
-        QCOMPARE(vergangeneSekunden(tagesBruchteil(20), movedLate), 90);
+        const float lateStart = fractionOfDay(86300);
+        const float movedLate = afterPause(lateStart, fractionOfDay(86390), fractionOfDay(20));
+        QCOMPARE(elapsedSeconds(fractionOfDay(20), movedLate), 90);
     }
 };
 

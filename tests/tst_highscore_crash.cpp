@@ -32,7 +32,7 @@ bool isWholeList(const QByteArray& bytes)
         return false;
     for (qsizetype i = 1; i < lines.size(); i += 2) {
         const QByteArray score = lines[i].chopped(1);
-        if (!lines[i].endsWith('\r') || score != punkteZeile(score.trimmed().toInt()))
+        if (!lines[i].endsWith('\r') || score != scoreLine(score.trimmed().toInt()))
             return false;
     }
     return true;
@@ -51,10 +51,10 @@ private slots:
     void killedWriterLeavesAWholeList()
     {
         QTemporaryDir dir;
-        const QString path = listenPfad(dir.path());
+        const QString path = listFileIn(dir.path());
         QElapsedTimer rewrite;
         rewrite.start();
-        QVERIFY(!trageEinInDatei(path, {}, "Start", 0).fehler);
+        QVERIFY(!enterScoreInFile(path, {}, "Start", 0).error);
         const QByteArray first = readAll(path);
         // Kills spread over about three rewrites, however slow the disk is today.
         const int spread = std::max(6000, static_cast<int>(3 * rewrite.nsecsElapsed() / 1000));
@@ -68,7 +68,7 @@ private slots:
             QVERIFY(child >= 0);
             if (child == 0) {
                 for (int i = 0;; ++i)
-                    trageEinInDatei(path, {}, QStringLiteral("Neu%1").arg(i), round * 100000 + i);
+                    enterScoreInFile(path, {}, QStringLiteral("Neu%1").arg(i), round * 100000 + i);
             }
             ::usleep(static_cast<useconds_t>(delayMicros(chance)));
             ::kill(child, SIGKILL);
@@ -78,11 +78,11 @@ private slots:
 
             const QByteArray now = readAll(path);
             QVERIFY2(isWholeList(now), qPrintable(QStringLiteral("round %1: a torn list").arg(round)));
-            QCOMPARE(leseListeDatei(path).size(), kListPlaces);
+            QCOMPARE(readListFile(path).size(), kListPlaces);
             changed += now != before;
             // The dead writer left neither its lock nor its temporary file in the way.
-            const Eintragung next = trageEinInDatei(path, {}, "Danach", -1000000, std::chrono::milliseconds(500));
-            QVERIFY2(!next.fehler, qPrintable(next.fehler ? errorMessage(*next.fehler) : QString()));
+            const Entering next = enterScoreInFile(path, {}, "Danach", -1000000, std::chrono::milliseconds(500));
+            QVERIFY2(!next.error, qPrintable(next.error ? errorMessage(*next.error) : QString()));
         }
         // The kills must have hit both before and after some renames.
         QVERIFY(changed > 0);
@@ -94,7 +94,7 @@ private slots:
     void twoWritersLoseNothing()
     {
         QTemporaryDir dir;
-        const QString path = listenPfad(dir.path());
+        const QString path = listFileIn(dir.path());
         constexpr int kRounds = 1000;
         // The lock is under test here, not the disk: without the flushes 2000 rewrites take
         // about a second instead of a minute on a busy disk. The race window stays open.
@@ -109,10 +109,10 @@ private slots:
             if (children[w] == 0) {
                 char c = 0;
                 for (int round = 0; round < kRounds && readLineFrom(go[w][0], c); ++round) {
-                    const Eintragung e = trageEinInDatei(path, {}, QStringLiteral("W%1R%2").arg(w).arg(round),
+                    const Entering e = enterScoreInFile(path, {}, QStringLiteral("W%1R%2").arg(w).arg(round),
                                                          round * 10 + w + 1);
                     // 'f': a failure; 'o': entered at place 1 or 2 as it must be; 'x': another place.
-                    c = e.fehler ? 'f' : (e.platz == 1 || e.platz == 2) ? 'o' : 'x';
+                    c = e.error ? 'f' : (e.place == 1 || e.place == 2) ? 'o' : 'x';
                     if (::write(done[w][1], &c, 1) != 1)
                         break;
                 }
@@ -130,11 +130,11 @@ private slots:
                 wrongPlaces += c == 'x';
             }
             // The top ten: this round's two entries and the four rounds before, best first.
-            const Liste liste = leseListeDatei(path);
+            const ScoreList entries = readListFile(path);
             for (int k = 0; k < kListPlaces && round - k / 2 >= 0; ++k) {
                 const int r = round - k / 2;
                 const int w = 1 - k % 2;
-                lost += liste[k].name != QStringLiteral("W%1R%2").arg(w).arg(r) || liste[k].punkte != r * 10 + w + 1;
+                lost += entries[k].name != QStringLiteral("W%1R%2").arg(w).arg(r) || entries[k].score != r * 10 + w + 1;
             }
         }
         for (int w = 0; w < 2; ++w) {

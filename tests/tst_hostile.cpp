@@ -35,9 +35,9 @@ long residentKb()
 }
 
 struct NullGame final : GameScreen {
-    QStringList bilder;
-    void appendBild(const QString& p) override { bilder << p; }
-    void zeige() override {}
+    QStringList pictures;
+    void appendPicture(const QString& p) override { pictures << p; }
+    void showScreen() override {}
 };
 
 // A progressive JPEG with its scans repeated hundreds of times.
@@ -162,13 +162,13 @@ private slots:
 
         options.lstGroesse->setCurrentRow(0);
         options.cmdNimmOptions->click();
-        QTRY_VERIFY(!options.sammelt());
-        QCOMPARE(game.bilder.size(), taken ? 1 : 0);
+        QTRY_VERIFY(!options.collecting());
+        QCOMPARE(game.pictures.size(), taken ? 1 : 0);
 
         // Turned on a card anyway (the file changed since the deal): the box stays empty,
         // also for a file grown past its byte limit.
         MAIN main(world.services(), 4, "x");
-        main.partie.KartenBild[1] = path;
+        main.game.KartenBild[1] = path;
         main.Zeige_Bild(0, 0);
         QVERIFY(test::settlePictures());
         QVERIFY(main.imgKarteOffen[0]->isVisibleTo(&main));
@@ -205,7 +205,7 @@ private slots:
         QTRY_COMPARE(options.File1->path(), normalFolder(dir.path()));
         QCOMPARE(options.File1->listCount(), 0); // never listed
         MAIN main(world.services(), 4, "x");
-        main.partie.KartenBild[1] = path;
+        main.game.KartenBild[1] = path;
         main.Zeige_Bild(0, 0); // must not block on the pipe
         QVERIFY(test::settlePictures());
         QVERIFY(!main.imgKarteOffen[0]->hasPicture());
@@ -287,7 +287,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, firstName);
         QTemporaryDir dir;
-        const QString list = listenPfad(dir.path());
+        const QString list = listFileIn(dir.path());
         if (kind == "file" || kind == "readonly")
             QVERIFY(test::writeBytes(list, bytes));
         if (kind == "readonly")
@@ -311,11 +311,11 @@ private slots:
         }
 
         // A game end whose score (9946) enters the list wherever it can.
-        std::optional<Eintragung> eintragung;
-        trageEinImHintergrund(&main, dir.path(), "Neu", 9946, [&](const Eintragung& e) { eintragung = e; });
-        QTRY_VERIFY(eintragung);
-        meldeErgebnis(world.box, 10, "Zeit: 00:00:30", 9946, *eintragung);
-        const int place = eintragung->platz;
+        std::optional<Entering> entering;
+        enterScoreInBackground(&main, dir.path(), "Neu", 9946, [&](const Entering& e) { entering = e; });
+        QTRY_VERIFY(entering);
+        reportResult(world.box, 10, "Zeit: 00:00:30", 9946, *entering);
+        const int place = entering->place;
         // What cannot be read or is meant to stay as it is stays: the player is told why,
         // then sees the result.
         if (kind == "folder" || kind == "readonly") {
@@ -331,13 +331,13 @@ private slots:
         }
         QCOMPARE(world.box.shown.size(), 1);
         QVERIFY(place >= 1);
-        const Liste after = test::onWorker([list] { return leseListeDatei(list); });
+        const ScoreList after = test::onWorker([list] { return readListFile(list); });
         QCOMPARE(after.size(), 10);
-        QVERIFY(std::all_of(after.begin(), after.end(), [](const Eintrag& e) { return e.vorhanden; }));
+        QVERIFY(std::all_of(after.begin(), after.end(), [](const ListEntry& e) { return e.present; }));
         // Nothing that was readable is lost: the old first entry is still in the list.
         if (!firstName.isEmpty())
-            QVERIFY(std::any_of(after.begin(), after.end(), [&](const Eintrag& e) { return e.name == firstName; }));
-        QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
+            QVERIFY(std::any_of(after.begin(), after.end(), [&](const ListEntry& e) { return e.name == firstName; }));
+        QVERIFY(!QFile::exists(temporaryFileIn(dir.path())));
     }
 };
 

@@ -19,8 +19,8 @@ using namespace tavik;
 namespace {
 
 struct NullGame final : GameScreen {
-    void appendBild(const QString&) override {}
-    void zeige() override {}
+    void appendPicture(const QString&) override {}
+    void showScreen() override {}
 };
 
 void addRow(const char* window, const char* name, const char* kind, QRect px, const QString& text,
@@ -111,14 +111,14 @@ private slots:
         addRow("MAIN", "Label1", "QLabel", {112, 344, 225, 57},
                "Klicken Sie erneut auf den Button für die Highscoretabelle, um zum Spiel zurückzukehren.", {});
         addRow("MAIN", "Line1", "QFrame", {8, 48, 424, 1}, {}, {});
-        const char* platz[11] = {"Platz", " 1", " 2", " 3", " 4", " 5", " 6", " 7", " 8", " 9", "10"};
+        const char* place[11] = {"Platz", " 1", " 2", " 3", " 4", " 5", " 6", " 7", " 8", " 9", "10"};
         const int platzWidth[11] = {615, 375, 495, 375, 375, 495, 375, 375, 375, 375, 495};
         for (int row = 0; row <= 10; ++row) {
             const int top = px(row == 0 ? 360 : 600 + 360 * row);
             const QByteArray p = "lblHighPlatz_" + QByteArray::number(row);
             const QByteArray n = "lblHighName_" + QByteArray::number(row);
             const QByteArray s = "lblHighPunkte_" + QByteArray::number(row);
-            addRow("MAIN", p.constData(), "QLabel", {8, top, px(platzWidth[row]), 17}, platz[row], {});
+            addRow("MAIN", p.constData(), "QLabel", {8, top, px(platzWidth[row]), 17}, place[row], {});
             addRow("MAIN", n.constData(), "QLabel", row == 0 ? QRect(72, top, 233, 17) : QRect(40, top, 273, 17), "Name", {});
             addRow("MAIN", s.constData(), "QLabel", {328, top, 105, 17}, row == 0 ? "Punkte" : "0", {});
         }

@@ -55,7 +55,7 @@ class TestMainWindow : public QObject {
         world.folder.folder = folder.path();
         auto game = std::make_unique<MAIN>(world.services(), n, QStringLiteral("Karla"));
         for (int i = 0; i < (count < 0 ? n * n / 2 : count); ++i)
-            game->appendBild(pictures[i]);
+            game->appendPicture(pictures[i]);
         game->show();
         return game;
     }
@@ -69,9 +69,9 @@ class TestMainWindow : public QObject {
     // The other card with the same picture as `card`, or -1.
     static int partnerOf(const MAIN& game, int card)
     {
-        const int cards = game.partie.Spielfeldgroesse * game.partie.Spielfeldgroesse;
+        const int cards = game.game.Spielfeldgroesse * game.game.Spielfeldgroesse;
         for (int i = 0; i < cards; ++i)
-            if (i != card && game.partie.bildVon(i) == game.partie.bildVon(card))
+            if (i != card && game.game.pictureOf(i) == game.game.pictureOf(card))
                 return i;
         return -1;
     }
@@ -95,7 +95,7 @@ class TestMainWindow : public QObject {
         world.folder.folder = folder.path();
         auto game = std::make_unique<MAIN>(world.services(), 4, "x", nullptr, blockedDecoder(drive, deadline));
         for (int i = 0; i < 8; ++i)
-            game->appendBild(pictures[i]);
+            game->appendPicture(pictures[i]);
         game->show();
         game->tmrLadeBilder_Timer();
         return game;
@@ -131,7 +131,7 @@ private slots:
         if (ahead) {
             QVERIFY(!game->tmrLadeBilder->isActive());
             world.clock.advance(90);
-            game->lade(n, QStringLiteral("Karla"));
+            game->load(n, QStringLiteral("Karla"));
         }
         QVERIFY(game->tmrLadeBilder->isActive()); // the deal timer counts from the load
         QCOMPARE(game->frmSpiel->size(), QSize(41 * n + 31, 41 * n + 31));
@@ -143,12 +143,12 @@ private slots:
                 QCOMPARE(game->cmdBild[i]->pos(), QPoint(16 + 40 * (i % n), 24 + 40 * (i / n)));
         }
         QCOMPARE(game->cmdBild[n]->pos(), QPoint(16, 64));
-        QCOMPARE(game->partie.Versuche, 0);
-        QCOMPARE(game->partie.Gefunden, 0);
-        QCOMPARE(game->partie.KlickKarteNr, 0);
+        QCOMPARE(game->game.Versuche, 0);
+        QCOMPARE(game->game.Gefunden, 0);
+        QCOMPARE(game->game.KlickKarteNr, 0);
         for (int slot = 1; slot <= 100; ++slot)
-            QVERIFY(game->partie.KartenBild[slot].isEmpty());
-        QCOMPARE(game->partie.StartZeit, static_cast<float>(world.clock.seconds) / 86400.0f);
+            QVERIFY(game->game.KartenBild[slot].isEmpty());
+        QCOMPARE(game->game.StartZeit, static_cast<float>(world.clock.seconds) / 86400.0f);
     }
 
     void nameIsShownAsTyped()
@@ -164,7 +164,7 @@ private slots:
         auto game = newGame(world, 4);
         click(*game, 0);
         click(*game, 1);
-        QCOMPARE(game->partie.Versuche, 0);
+        QCOMPARE(game->game.Versuche, 0);
         QVERIFY(game->imgKarteOffen[0]->isHidden());
         QVERIFY(!game->cmdBild[0]->isHidden());
     }
@@ -177,30 +177,30 @@ private slots:
         QVERIFY(game->tmrLadeBilder->isActive()); // looks again in a second
         QVERIFY(!game->frmMischen->isHidden());
         QVERIFY(!game->tmrZeit->isActive());
-        QVERIFY(game->partie.KartenBild[1].isEmpty());
-        QCOMPARE(game->partie.Bildanzahl, 0);
+        QVERIFY(game->game.KartenBild[1].isEmpty());
+        QCOMPARE(game->game.Bildanzahl, 0);
 
-        game->appendBild(pictures[7]);
+        game->appendPicture(pictures[7]);
         world.clock.seconds = 12345;
         game->tmrLadeBilder_Timer();
         QVERIFY(!game->tmrLadeBilder->isActive());
         QVERIFY(game->frmMischen->isHidden());
         QVERIFY(game->tmrZeit->isActive());
         QVERIFY(game->frmSpiel->isEnabled());
-        QCOMPARE(game->partie.Bildanzahl, 8);
+        QCOMPARE(game->game.Bildanzahl, 8);
         QCOMPARE(world.random.seeds.last(), 12345u); // seeded from the seconds since midnight
         for (int slot = 1; slot <= 16; ++slot)
-            QVERIFY(pictures.mid(0, 8).contains(game->partie.KartenBild[slot]));
-        QVERIFY(game->partie.KartenBild[17].isEmpty());
+            QVERIFY(pictures.mid(0, 8).contains(game->game.KartenBild[slot]));
+        QVERIFY(game->game.KartenBild[17].isEmpty());
     }
 
     void listIsSortedWithoutRegardToCase()
     {
         test::ScriptedWorld world;
         MAIN game(world.services(), 4, "x");
-        game.appendBild("/p/Banane.jpg");
-        game.appendBild("/p/apfel.jpg");
-        game.appendBild("/p/Ast.bmp");
+        game.appendPicture("/p/Banane.jpg");
+        game.appendPicture("/p/apfel.jpg");
+        game.appendPicture("/p/Ast.bmp");
         QCOMPARE(game.lstBilder->item(0)->text(), QStringLiteral("/p/apfel.jpg"));
         QCOMPARE(game.lstBilder->item(1)->text(), QStringLiteral("/p/Ast.bmp"));
         QCOMPARE(game.lstBilder->item(2)->text(), QStringLiteral("/p/Banane.jpg"));
@@ -234,7 +234,7 @@ private slots:
         QVERIFY(game->boardBlocked());
         QVERIFY(game->tmrKlick->isActive());
         click(*game, 3); // blocked while judging
-        QCOMPARE(game->partie.KlickKarteNr, 0);
+        QCOMPARE(game->game.KlickKarteNr, 0);
         QVERIFY(!game->cmdBild[0]->isHidden());
 
         game->tmrKlick_Timer();
@@ -242,7 +242,7 @@ private slots:
         QVERIFY(game->imgKarteOffen[0]->isHidden());
         QVERIFY(!game->imgKarteOffen[0]->hasPicture());
         QVERIFY(game->imgKarteOffen[1]->isHidden());
-        QCOMPARE(game->partie.KartenNr1, -1);
+        QCOMPARE(game->game.KartenNr1, -1);
         QVERIFY(!game->boardBlocked());
 
         click(*game, 0);
@@ -269,15 +269,15 @@ private slots:
         QCOMPARE(game->lblVersuche->text(), QStringLiteral("Versuche: 8"));
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
         QVERIFY(!game->tmrZeit->isActive());
-        QCOMPARE(game->beendeSpielAufrufe(), 1);
+        QCOMPARE(game->endGameCalls(), 1);
         // 1600 - 3 x 8 - 65, told once the list holds it
         QTRY_COMPARE(world.box.shown.size(), 1);
         QVERIFY(world.box.shown[0].text.contains(QStringLiteral("Punktzahl von: 1511")));
         QCOMPARE(world.box.shown[0].icon, MsgIcon::Information);
-        const Liste liste = test::onWorker([this] { return leseListeDatei(listenPfad(folder.path())); });
-        QCOMPARE(liste[0].name, QStringLiteral("Karla"));
-        QCOMPARE(liste[0].punkte, 1511);
-        QFile::remove(listenPfad(folder.path()));
+        const ScoreList entries = test::onWorker([this] { return readListFile(listFileIn(folder.path())); });
+        QCOMPARE(entries[0].name, QStringLiteral("Karla"));
+        QCOMPARE(entries[0].score, 1511);
+        QFile::remove(listFileIn(folder.path()));
     }
 
     void pictureFits_data()
@@ -297,7 +297,7 @@ private slots:
         QVERIFY(test::writePicture(path, natural, "BMP"));
         test::ScriptedWorld world;
         MAIN game(world.services(), 4, "x");
-        game.partie.KartenBild[1] = path;
+        game.game.KartenBild[1] = path;
         game.Zeige_Bild(1, 0);
         QVERIFY(test::settlePictures());
         QCOMPARE(game.imgKarteOffen[1]->size(), box);
@@ -317,7 +317,7 @@ private slots:
         test::ScriptedWorld world;
         MAIN game(world.services(), 4, "x");
         for (const QString& p : mine)
-            game.appendBild(p);
+            game.appendPicture(p);
         game.show();
         for (const QString& p : mine) // gone after the collection, before any decode
             QVERIFY(QFile::remove(p));
@@ -327,13 +327,13 @@ private slots:
         QVERIFY(game.imgKarteOffen[0]->isVisible());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture());
         click(game, partnerOf(game, 0));
-        QCOMPARE(game.partie.Gefunden, 1); // the attempt goes on as usual
+        QCOMPARE(game.game.Gefunden, 1); // the attempt goes on as usual
     }
 
     void highScoreListPausesTheClock()
     {
         test::ScriptedWorld world;
-        QVERIFY(test::writeBytes(listenPfad(folder.path()), "Erste\r\n 1500 \r\n  Zweite\r\n-12 \r\n"));
+        QVERIFY(test::writeBytes(listFileIn(folder.path()), "Erste\r\n 1500 \r\n  Zweite\r\n-12 \r\n"));
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
         world.clock.advance(65);
@@ -362,7 +362,7 @@ private slots:
         world.clock.advance(5);
         game->tmrZeit_Timer();
         QCOMPARE(game->lblZeit->text(), QStringLiteral("Zeit: 00:01:10"));
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
     }
 
     void listShownBeforeTheDealLeavesTheClockOff()
@@ -384,13 +384,13 @@ private slots:
         QByteArray full; // ten entries: all ten places are said
         for (char c = 'A'; c <= 'J'; ++c)
             full += c + QByteArray("\r\n ") + QByteArray::number(1000 - 100 * (c - 'A')) + " \r\n";
-        QVERIFY(test::writeBytes(listenPfad(folder.path()), full));
+        QVERIFY(test::writeBytes(listFileIn(folder.path()), full));
         auto game = newGame(world, 4);
         world.clock.advance(3);
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
         QVERIFY(said(*game).endsWith("Platz 9: I, 200 Punkte. Platz 10: J, 100 Punkte. " + game->Label1->text()));
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
         world.clock.advance(1);
         game->tmrLadeBilder_Timer();
         QVERIFY(game->frmHallOfFame->isVisible());
@@ -416,7 +416,7 @@ private slots:
         game->cmdHallOfFame->click();
         QVERIFY(!game->tmrZeit->isActive());
         QCOMPARE(game->lblZeit->text(), final);
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
     }
 
     // The game end rewrites the list on a worker: the window stays live meanwhile, and the
@@ -434,7 +434,7 @@ private slots:
         QFETCH(int, place);
         static QSemaphore drive;
         const QByteArray before = "Alt\r\n 5 \r\n";
-        QVERIFY(test::writeBytes(listenPfad(folder.path()), before));
+        QVERIFY(test::writeBytes(listFileIn(folder.path()), before));
         const int dirFd = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
         QVERIFY(dirFd >= 0);
         if (disk == "locked")
@@ -448,10 +448,10 @@ private slots:
         work.deadline = 100ms;
         MAIN game(world.services(), 4, "Karla", nullptr, work);
         for (int i = 0; i < 8; ++i)
-            game.appendBild(pictures[i]);
+            game.appendPicture(pictures[i]);
         game.show();
         game.tmrLadeBilder_Timer();
-        QSignalSpy quit(&game, &MAIN::beenden);
+        QSignalSpy quit(&game, &MAIN::quitConfirmed);
         // The quit question while the list is written: answered No, and the result waits for it.
         world.box.onShow = [&] {
             if (world.box.shown.size() != 1)
@@ -475,18 +475,18 @@ private slots:
                                                            : QStringLiteral("Punktzahl von: 1576")));
         if (!place) {
             QCOMPARE(world.box.shown[1].icon, MsgIcon::Critical);
-            QVERIFY(world.box.shown[1].text.contains(listenPfad(folder.path()) + QStringLiteral("' antwortet nicht")));
+            QVERIFY(world.box.shown[1].text.contains(listFileIn(folder.path()) + QStringLiteral("' antwortet nicht")));
         }
-        QVERIFY(!game.boardBlocked() || game.partie.Gefunden == 8);
+        QVERIFY(!game.boardBlocked() || game.game.Gefunden == 8);
         QCOMPARE(game.cursor().shape(), Qt::ArrowCursor);
         drive.release(10);
         QTRY_COMPARE(disk::stuckCount(), 0);
         setSyncCall(real);
         ::close(dirFd);
-        QFile list(listenPfad(folder.path()));
+        QFile list(listFileIn(folder.path()));
         QVERIFY(list.open(QIODevice::ReadOnly));
         QCOMPARE(list.readAll().startsWith("Karla"), place == 1); // a list that did not answer is untouched
-        QVERIFY(!QFile::exists(temporaerPfad(folder.path())));
+        QVERIFY(!QFile::exists(temporaryFileIn(folder.path())));
         list.remove();
         drive.acquire(drive.available());
     }
@@ -495,11 +495,11 @@ private slots:
     {
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
-        QVERIFY(!game->bilder().geladen(pictures[0]));
+        QVERIFY(!game->pictures().isLoaded(pictures[0]));
         game->tmrLadeBilder_Timer();
         QTRY_VERIFY(std::all_of(pictures.begin(), pictures.begin() + 8,
-                                [&](const QString& p) { return game->bilder().geladen(p); }));
-        QVERIFY(!game->bilder().geladen(pictures[8]));
+                                [&](const QString& p) { return game->pictures().isLoaded(p); }));
+        QVERIFY(!game->pictures().isLoaded(pictures[8]));
     }
 
     // The keyboard player's view: which card has the focus, and keys sent to it.
@@ -516,7 +516,7 @@ private slots:
     // Walks the focus to `target` by arrow keys, the shortest way the board's focus rules give.
     static void walkTo(MAIN& game, int target)
     {
-        const int n = game.partie.Spielfeldgroesse;
+        const int n = game.game.Spielfeldgroesse;
         const struct { Qt::Key key; int dx, dy; } arrows[] = {
             {Qt::Key_Left, -1, 0}, {Qt::Key_Right, 1, 0}, {Qt::Key_Up, 0, -1}, {Qt::Key_Down, 0, 1}};
         QHash<int, QList<Qt::Key>> way{{focusedCard(game), {}}};
@@ -579,9 +579,9 @@ private slots:
         dealt->stop();
         drive.release(100);
         QVERIFY(test::settlePictures());
-        QVERIFY(std::none_of(pictures.begin(), pictures.begin() + 8, [&](const QString& p) { return dealt->bilder().geladen(p); }));
+        QVERIFY(std::none_of(pictures.begin(), pictures.begin() + 8, [&](const QString& p) { return dealt->pictures().isLoaded(p); }));
         QVERIFY(world.box.shown.isEmpty()); // no result
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
         drive.acquire(drive.available());
     }
 
@@ -592,11 +592,11 @@ private slots:
         auto dealt = dealtWithBlockedDecodes(world, drive, 100ms);
         MAIN& game = *dealt;
         click(game, 0);
-        QTRY_VERIFY(game.bilder().geladen(game.partie.bildVon(0))); // given up
+        QTRY_VERIFY(game.pictures().isLoaded(game.game.pictureOf(0))); // given up
         QVERIFY(game.imgKarteOffen[0]->isVisible());
         QVERIFY(!game.imgKarteOffen[0]->hasPicture());
         click(game, partnerOf(game, 0));
-        QCOMPARE(game.partie.Gefunden, 1); // the game goes on
+        QCOMPARE(game.game.Gefunden, 1); // the game goes on
         drive.release(100);
         QTRY_COMPARE(disk::stuckCount(), 0);
         QVERIFY(test::settlePictures());
@@ -638,25 +638,25 @@ private slots:
         const int other = partner0 == 1 ? 2 : 1;
         WALK(*game, 0);
         key(*game, Qt::Key_Space);
-        QCOMPARE(game->partie.KlickKarteNr, 1);
+        QCOMPARE(game->game.KlickKarteNr, 1);
         WALK(*game, other);
         QTest::keyPress(focused(), Qt::Key_Return); // Enter turns a card as Space does, on the press
-        QCOMPARE(game->partie.Versuche, 1);
+        QCOMPARE(game->game.Versuche, 1);
         QTest::keyRelease(focused(), Qt::Key_Return);
         QCOMPARE(focusedCard(*game), other); // the block takes no focus away
         game->tmrKlick_Timer();
         QCOMPARE(focusedCard(*game), other); // and after it the player goes on from there
         key(*game, Qt::Key_Space);
-        QCOMPARE(game->partie.KartenNr1, other);
+        QCOMPARE(game->game.KartenNr1, other);
         WALK(*game, partnerOf(*game, other));
         key(*game, Qt::Key_Enter);
-        QCOMPARE(game->partie.Gefunden, 1);
+        QCOMPARE(game->game.Gefunden, 1);
         game->tmrKlick_Timer();
 
         // Then every pair, turning the focused card and walking to its partner. After a
         // pair the focus is on the next card still on the board after the one it was on.
         int attempts = 2;
-        while (game->partie.Gefunden < 8) {
+        while (game->game.Gefunden < 8) {
             int card = focusedCard(*game);
             QVERIFY(card >= 0 && !game->cmdBild[card]->isHidden());
             key(*game, attempts % 2 ? Qt::Key_Space : Qt::Key_Enter);
@@ -664,15 +664,15 @@ private slots:
             WALK(*game, partner);
             key(*game, attempts % 2 ? Qt::Key_Enter : Qt::Key_Space);
             ++attempts;
-            QCOMPARE(game->partie.Versuche, attempts);
-            if (game->partie.Gefunden < 8)
+            QCOMPARE(game->game.Versuche, attempts);
+            if (game->game.Gefunden < 8)
                 QCOMPARE(focusedCard(*game), nextCardOnBoard(partner, 4, [&](int i) { return onBoard(*game, i); }));
             game->tmrKlick_Timer();
         }
-        QCOMPARE(game->beendeSpielAufrufe(), 1);
+        QCOMPARE(game->endGameCalls(), 1);
         QCOMPARE(game->lblGefunden->text(), QStringLiteral("Paare:  8"));
         QTRY_COMPARE(world.box.shown.size(), 1);
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
     }
 
     void arrowsJumpOverVanishedCards()
@@ -736,8 +736,8 @@ private slots:
         QTest::keyRelease(focused(), Qt::Key_Space);
         key(*game, Qt::Key_Return);
         game->cmdBild[bystander]->click(); // as a screen reader's "press" does
-        QCOMPARE(game->partie.KlickKarteNr, 0);
-        QCOMPARE(game->partie.Versuche, 1);
+        QCOMPARE(game->game.KlickKarteNr, 0);
+        QCOMPARE(game->game.Versuche, 1);
         QCOMPARE(game->imgKarteOffen[0]->grab().toImage(), box0);
         QCOMPARE(focusedCard(*game), other);
         QCOMPARE(game->frmSpiel->grab().toImage(), during);
@@ -746,7 +746,7 @@ private slots:
         // The cards looked during the block just as they look in play.
         QCOMPARE(game->frmSpiel->grab().toImage(), during);
         click(*game, bystander);
-        QCOMPARE(game->partie.KartenNr1, bystander);
+        QCOMPARE(game->game.KartenNr1, bystander);
     }
 
     void picturesAreNamedByTheirFiles_data()
@@ -809,7 +809,7 @@ private slots:
             QCOMPARE(said(*game), outcome); // a key says its line on the press, not again on the release
             QTest::keyPress(game->cmdBild[3], k);
         }
-        const auto picture = [&](int card) { return QFileInfo(game->partie.bildVon(card)).baseName(); };
+        const auto picture = [&](int card) { return QFileInfo(game->game.pictureOf(card)).baseName(); };
         QCOMPARE(said(*game), QString(line).replace("%1", picture(5)).replace("%2", picture(second)));
         QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), "Aufgedeckt: " + picture(5));
         QCOMPARE(game->cmdBild[5]->toolTip(), cardTooltip(5));
@@ -821,7 +821,7 @@ private slots:
         QCOMPARE(heard(game->cmdBild[second], QAccessible::Description), QStringLiteral("Verdeckt"));
         if (turns == "last") {
             QTRY_COMPARE(world.box.shown.size(), 1);
-            QFile::remove(listenPfad(folder.path()));
+            QFile::remove(listFileIn(folder.path()));
         }
     }
 
@@ -850,11 +850,11 @@ private slots:
         click(*game, 7);
         const QString out = qEnvironmentVariable("TAVIK_TEST_OUTPUT", QDir::tempPath());
         QVERIFY(game->grab().save(out + "/game-screen.png"));
-        QVERIFY(test::writeBytes(listenPfad(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"));
+        QVERIFY(test::writeBytes(listFileIn(folder.path()), "Karla\r\n 1500 \r\nBernd\r\n 1200 \r\nJ\xFC" "rgen\r\n-12 \r\n"));
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
         QVERIFY(game->grab().save(out + "/game-screen-highscores.png"));
-        QFile::remove(listenPfad(folder.path()));
+        QFile::remove(listFileIn(folder.path()));
     }
 };
 

@@ -35,10 +35,10 @@ namespace {
 struct RecordingGame final : GameScreen {
     int spielfeldgroesse = 0;
     QString name;
-    QStringList bilder;
+    QStringList pictures;
     bool shown = false;
-    void appendBild(const QString& path) override { bilder << path; }
-    void zeige() override { shown = true; }
+    void appendPicture(const QString& path) override { pictures << path; }
+    void showScreen() override { shown = true; }
 };
 
 void makePictures(const QString& folder, const QString& prefix, int count)
@@ -203,9 +203,9 @@ private slots:
         options->txtSpielername->setText(" Jürgen ");
         QVERIFY(showFolder(chosen(folder)));
         QCOMPARE(options->File1->path(), chosen(folder));
-        world.box.onShow = [this] { QVERIFY(game == nullptr || game->bilder.size() < 8); };
+        world.box.onShow = [this] { QVERIFY(game == nullptr || game->pictures.size() < 8); };
         options->cmdNimmOptions->click();
-        QTRY_VERIFY(!options->sammelt());
+        QTRY_VERIFY(!options->collecting());
         world.box.onShow = nullptr;
 
         QVERIFY(game);
@@ -214,13 +214,13 @@ private slots:
         QVERIFY(game->shown);
         QVERIFY(!options->isVisible());
         QCOMPARE(options->ErsteAnzahl, 8);
-        QCOMPARE(game->bilder.size(), 8);
-        QCOMPARE(options->BildPfad, game->bilder.last()); // the last entry examined
+        QCOMPARE(game->pictures.size(), 8);
+        QCOMPARE(options->BildPfad, game->pictures.last()); // the last entry examined
         const QStringList chosenFiles = QDir(chosen(folder)).entryList(QDir::Files, QDir::Name);
         for (int i = 0; i < fromChosen; ++i)
-            QCOMPARE(game->bilder[i], chosen(folder) + "/" + chosenFiles[i]);
+            QCOMPARE(game->pictures[i], chosen(folder) + "/" + chosenFiles[i]);
         for (int i = fromChosen; i < 8; ++i)
-            QCOMPARE(game->bilder[i], programFolder + QStringLiteral("/s%1.jpg").arg(i - fromChosen, 2, 10, QLatin1Char('0')));
+            QCOMPARE(game->pictures[i], programFolder + QStringLiteral("/s%1.jpg").arg(i - fromChosen, 2, 10, QLatin1Char('0')));
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
         if (message) {
             const test::ShownMessage& m = world.box.shown[0];
@@ -237,10 +237,10 @@ private slots:
     {
         // 10 x 10 needs 50; the program folder has 10: no message, a short list.
         options->cmdNimmOptions->click();
-        QTRY_VERIFY(!options->sammelt());
+        QTRY_VERIFY(!options->collecting());
         QVERIFY(world.box.shown.isEmpty());
         QVERIFY(game);
-        QCOMPARE(game->bilder.size(), 10);
+        QCOMPARE(game->pictures.size(), 10);
         QVERIFY(game->shown);
     }
 
@@ -251,11 +251,11 @@ private slots:
         options->lstGroesse->setCurrentRow(1); // 18 pairs
         QVERIFY(showFolder(chosen("verweis")));
         options->cmdNimmOptions->click();
-        QTRY_VERIFY(!options->sammelt());
+        QTRY_VERIFY(!options->collecting());
         QCOMPARE(world.box.shown.size(), 1);
-        QCOMPARE(game->bilder.size(), 18);
-        QCOMPARE(game->bilder[0], chosen("verweis") + "/s00.jpg");
-        QCOMPARE(game->bilder[10], programFolder + "/s00.jpg");
+        QCOMPARE(game->pictures.size(), 18);
+        QCOMPARE(game->pictures[0], chosen("verweis") + "/s00.jpg");
+        QCOMPARE(game->pictures[10], programFolder + "/s00.jpg");
     }
 
     void noPictureAtAllStillOpensTheGame()
@@ -263,9 +263,9 @@ private slots:
         QTemporaryDir empty;
         open(empty.path());
         options->cmdNimmOptions->click();
-        QTRY_VERIFY(!options->sammelt());
+        QTRY_VERIFY(!options->collecting());
         QVERIFY(game);
-        QVERIFY(game->bilder.isEmpty());
+        QVERIFY(game->pictures.isEmpty());
         QVERIFY(game->shown);
     }
 
@@ -397,10 +397,10 @@ private slots:
         options->lstGroesse->setCurrentRow(0);
         QVERIFY(showFolder(chosen("zwanzig")));
         options->cmdNimmOptions->click();
-        QVERIFY(options->sammelt());
+        QVERIFY(options->collecting());
         QCOMPARE(options->cursor().shape(), Qt::BusyCursor);
         options->cmdNimmOptions->click(); // pressed again while it collects
-        QTRY_VERIFY(!options->sammelt());
+        QTRY_VERIFY(!options->collecting());
 
         QCOMPARE(gamesMade, 1);
         QVERIFY(game->shown);
@@ -408,7 +408,7 @@ private slots:
         QStringList expected;
         for (int i : {0, 2, 3, 4, 5, 6, 7, 8})
             expected << chosen("zwanzig") + QStringLiteral("/z%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
-        QCOMPARE(game->bilder, expected);
+        QCOMPARE(game->pictures, expected);
         QCOMPARE(options->cursor().shape(), Qt::ArrowCursor);
         drive.release();
         QTRY_COMPARE(disk::stuckCount(), 0);
@@ -434,8 +434,8 @@ private slots:
         showOptions();
         options->lstGroesse->setCurrentRow(0);
         QVERIFY(showFolder(chosen("zwanzig")));
-        QSignalSpy beenden(options.get(), &OPTIONS::beenden);
-        connect(options.get(), &OPTIONS::beenden, options.get(), &OPTIONS::stop); // as the screen flow does
+        QSignalSpy quitConfirmed(options.get(), &OPTIONS::quitConfirmed);
+        connect(options.get(), &OPTIONS::quitConfirmed, options.get(), &OPTIONS::stop); // as the screen flow does
         options->cmdNimmOptions->click();
         QTRY_VERIFY(options->findChild<QProgressBar*>("prgSammeln")); // after half a second
         QVERIFY(options->findChild<QProgressBar*>("prgSammeln")->isVisible());
@@ -457,14 +457,14 @@ private slots:
         };
         options->cmdExit->click();
         world.box.onShow = nullptr;
-        QCOMPARE(beenden.count(), quit ? 1 : 0);
+        QCOMPARE(quitConfirmed.count(), quit ? 1 : 0);
         QVERIFY(test::settlePictures());
         if (quit) {
-            QVERIFY(!options->sammelt());
+            QVERIFY(!options->collecting());
             QVERIFY(!game); // nothing was started
         } else {
             QTRY_VERIFY(game && game->shown);
-            QCOMPARE(game->bilder.size(), 8);
+            QCOMPARE(game->pictures.size(), 8);
             QVERIFY(!options->isVisible());
         }
         QTRY_VERIFY(!options->findChild<QProgressBar*>("prgSammeln"));
@@ -866,7 +866,7 @@ private slots:
         options->cmdNimmOptions->click();
         QTRY_VERIFY(game); // the pictures are checked on workers
         for (int i = 0; i < std::min<int>(8, sorted.size()); ++i)
-            QCOMPARE(game->bilder[i], dir.filePath(sorted[i]));
+            QCOMPARE(game->pictures[i], dir.filePath(sorted[i]));
     }
 
     void quickOrderAgreesWithTheCollation()

@@ -64,8 +64,8 @@ const std::map<QString, std::function<void()>>& diskCalls()
         {"readPictureBytes", [] { readPictureBytes(file, 75000); }},
         {"MountTable::current", [] { MountTable::current(); }},
         {"highScorePath", [] { highScorePath(folder); }},
-        {"leseListeFuer", [] { leseListeFuer(folder, listenPfad(folder)); }},
-        {"trageEin", [] { trageEin(folder, listenPfad(folder), "x", 1); }},
+        {"leseListeFuer", [] { readListFor(folder, listFileIn(folder)); }},
+        {"trageEin", [] { enterScore(folder, listFileIn(folder), "x", 1); }},
         {"AtomicFile::read", [] { AtomicFile(file).read(100); }},
         {"makeFolders", [] { makeFolders(folder); }},
     };
@@ -485,15 +485,15 @@ private slots:
         // The same walk done one by one, as the collection always did it.
         QStringList expected;
         int anzahl = 0;
-        QString bildPfad;
+        QString picturePath;
         Sammlung s;
         s.ordner = folder;
-        s.eintrag = [&](int i) { return i < pattern.size() ? QStringLiteral("%1.jpg").arg(i) : QString(); };
-        s.paareNoetig = needed;
+        s.entry = [&](int i) { return i < pattern.size() ? QStringLiteral("%1.jpg").arg(i) : QString(); };
+        s.pairsNeeded = needed;
         s.annehmbar = [&](const QString& path) { return acceptable[QFileInfo(path).baseName().toInt()] == 'y'; };
         s.nimm = [&](const QString& path) { expected << path; };
         if (needed > 0)
-            sammleBilder(s, pattern.size(), anzahl, bildPfad);
+            sammleBilder(s, pattern.size(), anzahl, picturePath);
 
         QStringList got;
         for (const QList<QVariant>& call : taken)

@@ -23,9 +23,9 @@ using namespace tavik;
 namespace {
 
 // The game end's insertion into the list it writes for `folder`.
-Eintragung eintragen(const QString& folder, const QString& name, int punkte)
+Entering enterScoreHere(const QString& folder, const QString& name, int score)
 {
-    return trageEin(folder, highScorePath(folder), name, punkte);
+    return enterScore(folder, highScorePath(folder), name, score);
 }
 
 
@@ -34,16 +34,16 @@ QByteArray listBytes(const QList<int>& scores)
 {
     QByteArray bytes;
     for (int i = 0; i < scores.size(); ++i)
-        bytes += "Name" + QByteArray::number(i + 1) + "\r\n" + punkteZeile(scores[i]) + "\r\n";
+        bytes += "Name" + QByteArray::number(i + 1) + "\r\n" + scoreLine(scores[i]) + "\r\n";
     return bytes;
 }
 
-Liste parse(const QByteArray& bytes)
+ScoreList parse(const QByteArray& bytes)
 {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    return leseListe(buffer);
+    return readList(buffer);
 }
 
 QByteArray readAll(const QString& path)
@@ -111,9 +111,9 @@ private slots:
     void score_data()
     {
         QTest::addColumn<int>("n");
-        QTest::addColumn<int>("versuche");
-        QTest::addColumn<int>("sekunden");
-        QTest::addColumn<int>("punkte");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<int>("secondsTaken");
+        QTest::addColumn<int>("score");
         QTest::newRow("4x4 20 attempts 65 s") << 4 << 20 << 65 << 1475;
         QTest::newRow("10x10 best") << 10 << 50 << 40 << 9810;
         QTest::newRow("negative") << 4 << 400 << 412 << -12;
@@ -122,30 +122,30 @@ private slots:
     void score()
     {
         QFETCH(int, n);
-        QFETCH(int, versuche);
-        QFETCH(int, sekunden);
-        QFETCH(int, punkte);
-        QCOMPARE(punktzahl(n, versuche, sekunden), punkte);
+        QFETCH(int, attempts);
+        QFETCH(int, secondsTaken);
+        QFETCH(int, score);
+        QCOMPARE(points(n, attempts, secondsTaken), score);
     }
 
     void resultMessage()
     {
         const QString cr(QChar(13));
-        QCOMPARE(ergebnisText(8, "00:01:05", 1475, 3),
+        QCOMPARE(resultText(8, "00:01:05", 1475, 3),
                  "Sie haben alle 8 Paare gefunden !" + cr + "Die benötigte Zeit war: 00:01:05" + cr + cr
                      + "Dieses entspricht einer Punktzahl von: 1475" + cr
                      + "und dem Platz 3 in der Highscoreliste.");
-        QCOMPARE(ergebnisText(8, "00:09:00", -12, 0),
+        QCOMPARE(resultText(8, "00:09:00", -12, 0),
                  "Sie haben alle 8 Paare gefunden !" + cr + "Die benötigte Zeit war: 00:09:00" + cr + cr
                      + "Dieses entspricht einer Punktzahl von:-12");
-        QVERIFY(ergebnisText(50, "00:00:40", 9810, 1).startsWith("Sie haben alle 50 Paare gefunden !"));
-        QVERIFY(!ergebnisText(8, "00:00:40", 9810, 0).contains('\n'));
+        QVERIFY(resultText(50, "00:00:40", 9810, 1).startsWith("Sie haben alle 50 Paare gefunden !"));
+        QVERIFY(!resultText(8, "00:00:40", 9810, 0).contains('\n'));
     }
 
     void place_data()
     {
-        QTest::addColumn<int>("punkte");
-        QTest::addColumn<int>("platz");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<int>("place");
         QTest::newRow("above all") << 5000 << 1;
         QTest::newRow("equal to first, above second") << 1200 << 2;
         QTest::newRow("equal to fifth, above sixth") << 800 << 6;
@@ -155,25 +155,25 @@ private slots:
     }
     void place()
     {
-        QFETCH(int, punkte);
-        QFETCH(int, platz);
-        QCOMPARE(platzFuer(parse(listBytes(kScores)), punkte), platz);
+        QFETCH(int, score);
+        QFETCH(int, place);
+        QCOMPARE(placeFor(parse(listBytes(kScores)), score), place);
     }
 
     void scoreLines()
     {
-        QCOMPARE(punkteZeile(1475), QByteArray(" 1475 "));
-        QCOMPARE(punkteZeile(0), QByteArray(" 0 "));
-        QCOMPARE(punkteZeile(-12), QByteArray("-12 "));
+        QCOMPARE(scoreLine(1475), QByteArray(" 1475 "));
+        QCOMPARE(scoreLine(0), QByteArray(" 0 "));
+        QCOMPARE(scoreLine(-12), QByteArray("-12 "));
     }
 
     void writtenBytes()
     {
-        const Liste alt = parse(listBytes(kScores));
+        const ScoreList old = parse(listBytes(kScores));
         // Not entered: the same ten entries, scores in the written form.
-        QCOMPARE(listeAlsText(alt, "Neu", 100, 0), listBytes(kScores));
+        QCOMPARE(listAsText(old, "Neu", 100, 0), listBytes(kScores));
         // Entered at 3: the new entry third, the old tenth behind as an eleventh.
-        const QByteArray text = listeAlsText(alt, "Neu", 1050, 3);
+        const QByteArray text = listAsText(old, "Neu", 1050, 3);
         QVERIFY(text.startsWith("Name1\r\n 1200 \r\nName2\r\n 1100 \r\nNeu\r\n 1050 \r\nName3\r\n 1000 \r\n"));
         QVERIFY(text.endsWith("Name9\r\n 400 \r\nName10\r\n 300 \r\n"));
         QCOMPARE(text.count("\r\n"), 22);
@@ -199,10 +199,10 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, readBack);
-        const Liste alt = parse(listBytes(kScores));
-        const Liste neu = parse(listeAlsText(alt, name, 5000, 1));
+        const ScoreList old = parse(listBytes(kScores));
+        const ScoreList neu = parse(listAsText(old, name, 5000, 1));
         QCOMPARE(neu[0].name, readBack);
-        QCOMPARE(neu[0].punkte, 5000);
+        QCOMPARE(neu[0].score, 5000);
         QCOMPARE(neu[1].name, QStringLiteral("Name1"));
     }
 
@@ -243,95 +243,95 @@ private slots:
         QFETCH(QString, firstName);
         QFETCH(int, firstScore);
         QFETCH(int, present);
-        const Liste liste = parse(bytes);
-        QCOMPARE(liste.size(), 10);
-        QCOMPARE(liste[0].name, firstName);
-        QCOMPARE(liste[0].punkte, firstScore);
-        QCOMPARE(std::count_if(liste.begin(), liste.end(), [](const Eintrag& e) { return e.vorhanden; }),
+        const ScoreList entries = parse(bytes);
+        QCOMPARE(entries.size(), 10);
+        QCOMPARE(entries[0].name, firstName);
+        QCOMPARE(entries[0].score, firstScore);
+        QCOMPARE(std::count_if(entries.begin(), entries.end(), [](const ListEntry& e) { return e.present; }),
                  qsizetype(present));
         // Whatever was read, an insertion writes ten whole entries again.
-        QCOMPARE(parse(listeAlsText(liste, "X", 1, 0)).size(), 10);
-        QCOMPARE(listeAlsText(liste, "X", 1, 0).count("\r\n"), 20);
+        QCOMPARE(parse(listAsText(entries, "X", 1, 0)).size(), 10);
+        QCOMPARE(listAsText(entries, "X", 1, 0).count("\r\n"), 20);
     }
 
     void hugeLineCostsNoMemory()
     {
         QByteArray bytes(10 * 1024 * 1024, 'x');
         bytes += "\r\n 5 \r\n";
-        const Liste liste = parse(bytes);
-        QCOMPARE(liste[0].name.size(), qsizetype(kMaxLineBytes));
-        QCOMPARE(liste[0].punkte, 5);
+        const ScoreList entries = parse(bytes);
+        QCOMPARE(entries[0].name.size(), qsizetype(kMaxLineBytes));
+        QCOMPARE(entries[0].score, 5);
     }
 
     void insertionRewritesTheFile()
     {
         QTemporaryDir dir;
-        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
-        const Eintragung e = eintragen(dir.path(), "Neu", 1475);
-        QVERIFY(!e.fehler);
-        QCOMPARE(e.platz, 1);
-        const QByteArray bytes = readAll(listenPfad(dir.path()));
+        QVERIFY(writeBytesTo(listFileIn(dir.path()), listBytes(kScores)));
+        const Entering e = enterScoreHere(dir.path(), "Neu", 1475);
+        QVERIFY(!e.error);
+        QCOMPARE(e.place, 1);
+        const QByteArray bytes = readAll(listFileIn(dir.path()));
         QVERIFY(bytes.startsWith("Neu\r\n 1475 \r\nName1\r\n 1200 \r\n"));
         QCOMPARE(bytes.count("\r\n"), 22);
-        QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
+        QVERIFY(!QFile::exists(temporaryFileIn(dir.path())));
 
         // The next rewrite drops the eleventh entry again.
-        QCOMPARE(eintragen(dir.path(), "Tief", -5).platz, 0);
-        QCOMPARE(readAll(listenPfad(dir.path())).count("\r\n"), 20);
+        QCOMPARE(enterScoreHere(dir.path(), "Tief", -5).place, 0);
+        QCOMPARE(readAll(listFileIn(dir.path())).count("\r\n"), 20);
     }
 
     void missingFileGetsTenEntries()
     {
         QTemporaryDir dir;
-        const Eintragung e = eintragen(dir.path(), "Erste", 10);
-        QVERIFY(!e.fehler);
-        QCOMPARE(e.platz, 1);
-        const Liste liste = leseListeDatei(listenPfad(dir.path()));
-        QCOMPARE(liste[0].name, QStringLiteral("Erste"));
-        QVERIFY(liste[9].vorhanden);
+        const Entering e = enterScoreHere(dir.path(), "Erste", 10);
+        QVERIFY(!e.error);
+        QCOMPARE(e.place, 1);
+        const ScoreList entries = readListFile(listFileIn(dir.path()));
+        QCOMPARE(entries[0].name, QStringLiteral("Erste"));
+        QVERIFY(entries[9].present);
     }
 
     void staleTemporaryFileNeverWins()
     {
         QTemporaryDir dir;
-        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
-        QVERIFY(writeBytesTo(temporaerPfad(dir.path()), "Stale\r\n 99999 \r\n"));
-        QCOMPARE(leseListeDatei(listenPfad(dir.path()))[0].name, QStringLiteral("Name1"));
-        QCOMPARE(eintragen(dir.path(), "Neu", 1).platz, 0);
-        QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
+        QVERIFY(writeBytesTo(listFileIn(dir.path()), listBytes(kScores)));
+        QVERIFY(writeBytesTo(temporaryFileIn(dir.path()), "Stale\r\n 99999 \r\n"));
+        QCOMPARE(readListFile(listFileIn(dir.path()))[0].name, QStringLiteral("Name1"));
+        QCOMPARE(enterScoreHere(dir.path(), "Neu", 1).place, 0);
+        QCOMPARE(readAll(listFileIn(dir.path())), listBytes(kScores));
     }
 
     void listFileThatIsAFolder()
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("HSTavik"));
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
-        QVERIFY(e.fehler);
-        QCOMPARE(e.platz, 0);
-        QCOMPARE(e.fehler->path, listenPfad(dir.path()));
-        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Es ist ein Ordner, keine Datei."));
-        QVERIFY(QFileInfo(listenPfad(dir.path())).isDir());
-        QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
+        QVERIFY(e.error);
+        QCOMPARE(e.place, 0);
+        QCOMPARE(e.error->path, listFileIn(dir.path()));
+        QCOMPARE(reasonText(*e.error), QStringLiteral("Es ist ein Ordner, keine Datei."));
+        QVERIFY(QFileInfo(listFileIn(dir.path())).isDir());
+        QVERIFY(!QFile::exists(temporaryFileIn(dir.path())));
     }
 
     void failedWriteKeepsTheOldList()
     {
         // A file-size limit makes the write of the temporary file fail half-way.
         QTemporaryDir dir;
-        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
+        QVERIFY(writeBytesTo(listFileIn(dir.path()), listBytes(kScores)));
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         rlimit tight = old;
         tight.rlim_cur = 40;
         setrlimit(RLIMIT_FSIZE, &tight);
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
         setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(e.fehler);
-        QCOMPARE(e.fehler->path, temporaerPfad(dir.path()));
-        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Die Datei wäre zu groß."));
-        QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
-        QVERIFY(!QFile::exists(temporaerPfad(dir.path())));
+        QVERIFY(e.error);
+        QCOMPARE(e.error->path, temporaryFileIn(dir.path()));
+        QCOMPARE(reasonText(*e.error), QStringLiteral("Die Datei wäre zu groß."));
+        QCOMPARE(readAll(listFileIn(dir.path())), listBytes(kScores));
+        QVERIFY(!QFile::exists(temporaryFileIn(dir.path())));
     }
 
     // A leftover HSTavikt that cannot go, and a leftover of this game's own first name beside
@@ -339,14 +339,14 @@ private slots:
     void leftoverTemporariesDoNotBlockTheRewrite()
     {
         QTemporaryDir dir;
-        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
-        QVERIFY(QDir().mkdir(temporaerPfad(dir.path())));
-        const QString own = temporaerPfad(dir.path()) + QStringLiteral(".%1.0").arg(::getpid());
+        QVERIFY(writeBytesTo(listFileIn(dir.path()), listBytes(kScores)));
+        QVERIFY(QDir().mkdir(temporaryFileIn(dir.path())));
+        const QString own = temporaryFileIn(dir.path()) + QStringLiteral(".%1.0").arg(::getpid());
         QVERIFY(writeBytesTo(own, "Stale\r\n 99999 \r\n"));
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
-        QVERIFY(!e.fehler);
-        QCOMPARE(e.platz, 1);
-        QVERIFY(readAll(listenPfad(dir.path())).startsWith("Neu\r\n 5000 \r\n"));
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
+        QVERIFY(!e.error);
+        QCOMPARE(e.place, 1);
+        QVERIFY(readAll(listFileIn(dir.path())).startsWith("Neu\r\n 5000 \r\n"));
         QCOMPARE(readAll(own), QByteArray("Stale\r\n 99999 \r\n"));
         QCOMPARE(QDir(dir.path()).entryList({"HSTavikt.*"}, QDir::AllEntries), QStringList{QFileInfo(own).fileName()});
     }
@@ -401,7 +401,7 @@ private slots:
         const QString data = root.filePath("daten");
         QVERIFY(QDir().mkdir(folder) && QDir().mkdir(data));
         QVERIFY(::chmod(QFile::encodeName(data).constData(), static_cast<mode_t>(dataMode)) == 0);
-        const QString list = listenPfad(folder);
+        const QString list = listFileIn(folder);
         const QString victim = root.filePath("fremd");
         QVERIFY(test::writeBytes(victim, "nicht anfassen"));
         if (listMode >= 0) {
@@ -410,7 +410,7 @@ private slots:
             if (listIsMine)
                 QVERIFY(::chown(QFile::encodeName(list).constData(), kPlayer, kPlayer) == 0);
         }
-        const QString temporary = temporaerPfad(folder);
+        const QString temporary = temporaryFileIn(folder);
         if (tmp == "link")
             QVERIFY(QFile::link(victim, temporary));
         if (tmp == "folder")
@@ -421,11 +421,11 @@ private slots:
         qputenv("XDG_DATA_HOME", data.toLocal8Bit());
 
         const QByteArray answer = asPlayer(mask, [&] {
-            const QString before = leseListeFuer(folder, highScorePath(folder)).liste[0].name;
-            const Eintragung e = eintragen(folder, "Neu", 5000);
-            const QString after = leseListeFuer(folder, highScorePath(folder)).liste[0].name;
-            return QStringList{QString::number(e.platz), e.fehler ? e.fehler->path : QString(),
-                               e.fehler ? reasonText(*e.fehler) : QString(), before, after}
+            const QString before = readListFor(folder, highScorePath(folder)).entries[0].name;
+            const Entering e = enterScoreHere(folder, "Neu", 5000);
+            const QString after = readListFor(folder, highScorePath(folder)).entries[0].name;
+            return QStringList{QString::number(e.place), e.error ? e.error->path : QString(),
+                               e.error ? reasonText(*e.error) : QString(), before, after}
                 .join('\n')
                 .toUtf8();
         });
@@ -433,7 +433,7 @@ private slots:
         const QStringList got = QString::fromUtf8(answer).split('\n');
         QCOMPARE(got.size(), 5);
         QCOMPARE(got[0].toInt(), place);
-        const QString fallback = listenPfad(QDir(data).filePath("tavik"));
+        const QString fallback = listFileIn(QDir(data).filePath("tavik"));
         QCOMPARE(got[1], errorFile.isEmpty()          ? QString()
                          : errorFile == "HSTavik"   ? list
                          : errorFile == "fallback" ? fallback
@@ -492,16 +492,16 @@ private slots:
         QVERIFY(QDir().mkdir(folder));
         const QByteArray folderName = QFile::encodeName(folder);
         QVERIFY(::chown(folderName.constData(), 0, kSpieler) == 0 && ::chmod(folderName.constData(), static_cast<mode_t>(folderMode)) == 0);
-        const QString list = listenPfad(folder);
+        const QString list = listFileIn(folder);
         const QByteArray listName = QFile::encodeName(list);
         QVERIFY(test::writeBytes(list, listBytes(kScores)));
         QVERIFY(::chown(listName.constData(), kFirst, kSpieler) == 0);
         QVERIFY(::chmod(listName.constData(), static_cast<mode_t>(listMode)) == 0);
 
-        const auto play = [&](uid_t uid, bool inGroup, const char* name, int punkte) {
+        const auto play = [&](uid_t uid, bool inGroup, const char* name, int score) {
             return asPlayer(022, [&] {
-                const Eintragung e = eintragen(folder, name, punkte);
-                return QByteArray::number(e.platz) + (e.fehler ? " " + reasonText(*e.fehler).toUtf8() : "");
+                const Entering e = enterScoreHere(folder, name, score);
+                return QByteArray::number(e.place) + (e.error ? " " + reasonText(*e.error).toUtf8() : "");
             }, uid, inGroup ? std::vector<gid_t>{kSpieler} : std::vector<gid_t>{});
         };
         const QByteArray second = play(kSecond, secondInGroup, "Zwei", 5000);
@@ -515,60 +515,60 @@ private slots:
 
         // The first account can still read the list, so its game end keeps both entries.
         QCOMPARE(play(kFirst, true, "Eins", 6000), QByteArray("1"));
-        const Liste liste = leseListeDatei(list);
-        QCOMPARE(liste[0].name, QStringLiteral("Eins"));
-        QCOMPARE(liste[1].name, QStringLiteral("Zwei"));
-        QCOMPARE(liste[2].name, QStringLiteral("Name1"));
+        const ScoreList entries = readListFile(list);
+        QCOMPARE(entries[0].name, QStringLiteral("Eins"));
+        QCOMPARE(entries[1].name, QStringLiteral("Zwei"));
+        QCOMPARE(entries[2].name, QStringLiteral("Name1"));
     }
 
     void sparseFileOfFourGigabytes()
     {
         QTemporaryDir dir;
-        const QString list = listenPfad(dir.path());
+        const QString list = listFileIn(dir.path());
         QFile file(list);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(qint64(4) << 30));
         file.close();
         QElapsedTimer timer;
         timer.start();
-        const Liste liste = leseListeDatei(list);
+        const ScoreList entries = readListFile(list);
         const qint64 readMs = timer.elapsed();
         qInfo("reading a 4 GiB sparse list: %lld ms", readMs);
-        QCOMPARE(liste.size(), 10);
+        QCOMPARE(entries.size(), 10);
         QVERIFY2(readMs < 50, qPrintable(QString::number(readMs)));
 
         timer.restart();
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
         qInfo("rewriting it: %lld ms", timer.elapsed());
-        QVERIFY(!e.fehler);
-        QCOMPARE(e.platz, 1);
+        QVERIFY(!e.error);
+        QCOMPARE(e.place, 1);
         QVERIFY(QFileInfo(list).size() < kMaxListBytes); // what lay beyond is dropped
-        QCOMPARE(leseListeDatei(list)[0].name, QStringLiteral("Neu"));
+        QCOMPARE(readListFile(list)[0].name, QStringLiteral("Neu"));
     }
 
     void aPipeNamedHSTavikIsLeftAlone()
     {
         QTemporaryDir dir;
-        const QString list = listenPfad(dir.path());
+        const QString list = listFileIn(dir.path());
         QVERIFY(::mkfifo(QFile::encodeName(list).constData(), 0644) == 0);
-        QCOMPARE(leseListeDatei(list)[0].vorhanden, false);
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
-        QVERIFY(e.fehler);
-        QCOMPARE(e.fehler->step, FileError::Step::Read);
-        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Es ist keine gewöhnliche Datei."));
+        QCOMPARE(readListFile(list)[0].present, false);
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
+        QVERIFY(e.error);
+        QCOMPARE(e.error->step, FileError::Step::Read);
+        QCOMPARE(reasonText(*e.error), QStringLiteral("Es ist keine gewöhnliche Datei."));
         QVERIFY(QFileInfo(list).isFile() == false && QFileInfo::exists(list));
     }
 
     void rewriteIsFlushedBeforeAndAfterTheRename()
     {
         QTemporaryDir dir;
-        watchedList = listenPfad(dir.path());
+        watchedList = listFileIn(dir.path());
         QVERIFY(writeBytesTo(watchedList, listBytes(kScores)));
         countedSyncs = 0;
         const SyncCall real = setSyncCall(countingSync);
-        const Eintragung e = eintragen(dir.path(), "Neu", 5000);
+        const Entering e = enterScoreHere(dir.path(), "Neu", 5000);
         setSyncCall(real);
-        QVERIFY(!e.fehler);
+        QVERIFY(!e.error);
         QCOMPARE(countedSyncs, 2);
         // The temporary file reaches the disk while the list is still the old one; the
         // folder afterwards, with the rename in it.
@@ -579,16 +579,16 @@ private slots:
     void aLockedListWaitsThenTellsWhy()
     {
         QTemporaryDir dir;
-        QVERIFY(writeBytesTo(listenPfad(dir.path()), listBytes(kScores)));
+        QVERIFY(writeBytesTo(listFileIn(dir.path()), listBytes(kScores)));
         const int other = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
         QVERIFY(::flock(other, LOCK_EX) == 0);
-        const Eintragung e = trageEinInDatei(listenPfad(dir.path()), {}, "Neu", 5000, std::chrono::milliseconds(50));
+        const Entering e = enterScoreInFile(listFileIn(dir.path()), {}, "Neu", 5000, std::chrono::milliseconds(50));
         ::close(other);
-        QVERIFY(e.fehler);
-        QCOMPARE(e.fehler->step, FileError::Step::Lock);
-        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Ein anderes Spiel schreibt die Liste gerade."));
-        QCOMPARE(readAll(listenPfad(dir.path())), listBytes(kScores));
-        QCOMPARE(eintragen(dir.path(), "Neu", 5000).platz, 1);
+        QVERIFY(e.error);
+        QCOMPARE(e.error->step, FileError::Step::Lock);
+        QCOMPARE(reasonText(*e.error), QStringLiteral("Ein anderes Spiel schreibt die Liste gerade."));
+        QCOMPARE(readAll(listFileIn(dir.path())), listBytes(kScores));
+        QCOMPARE(enterScoreHere(dir.path(), "Neu", 5000).place, 1);
     }
 
     void whereTheListLives_data()
@@ -642,9 +642,9 @@ private slots:
 
     void folderThatDoesNotExist()
     {
-        const Eintragung e = trageEinInDatei("/nonexistent/tavik/folder/HSTavik", {}, "Neu", 5000);
-        QVERIFY(e.fehler);
-        QCOMPARE(reasonText(*e.fehler), QStringLiteral("Der Ordner existiert nicht."));
+        const Entering e = enterScoreInFile("/nonexistent/tavik/folder/HSTavik", {}, "Neu", 5000);
+        QVERIFY(e.error);
+        QCOMPARE(reasonText(*e.error), QStringLiteral("Der Ordner existiert nicht."));
     }
 
 private:

@@ -49,8 +49,8 @@ private slots:
     void extension_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("endung");
-        QTest::addColumn<qint64>("grenze");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<qint64>("limit");
         QTest::newRow("jpg") << "/a/b.jpg" << "jpg" << kJpgLimit;
         QTest::newRow("JPG") << "/a/B.JPG" << "jpg" << kJpgLimit;
         QTest::newRow("Bmp") << "/a/b.Bmp" << "bmp" << kBmpLimit;
@@ -61,10 +61,10 @@ private slots:
     void extension()
     {
         QFETCH(QString, path);
-        QFETCH(QString, endung);
-        QFETCH(qint64, grenze);
-        QCOMPARE(endungVon(path), endung);
-        QCOMPARE(grenzeFuer(endung), grenze);
+        QFETCH(QString, extension);
+        QFETCH(qint64, limit);
+        QCOMPARE(extensionOf(path), extension);
+        QCOMPARE(limitFor(extension), limit);
     }
 
     void limits_data()
@@ -89,9 +89,9 @@ private slots:
         QFETCH(bool, takenIntoGame);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QVERIFY(writePicture(path, QSize(40, 30), endungVon(name) == "jpg" ? "JPG" : "BMP", bytes));
+        QVERIFY(writePicture(path, QSize(40, 30), extensionOf(name) == "jpg" ? "JPG" : "BMP", bytes));
         QCOMPARE(QFileInfo(path).size(), bytes);
-        QCOMPARE(zuGrossFuerVorschau(endungVon(path), bytes), refusedByPreview);
+        QCOMPARE(tooLargeForPreview(extensionOf(path), bytes), refusedByPreview);
         QCOMPARE(acceptableForGame(path), takenIntoGame);
         // Over the preview's limit the file is not even measured.
         QCOMPARE(uprightSize(path), refusedByPreview ? std::nullopt : std::optional<QSize>(QSize(40, 30)));
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(fileLength(dir.filePath("drei.jpg")), std::optional<qint64>(3));
         QCOMPARE(fileLength(dir.filePath("fehlt.jpg")), std::optional<qint64>());
         // What cannot be measured is not refused for its length: reading it decides.
-        QVERIFY(!zuGrossFuerVorschau("jpg", std::nullopt));
+        QVERIFY(!tooLargeForPreview("jpg", std::nullopt));
     }
 
     void badPicturesAreNotTaken_data()
@@ -155,7 +155,7 @@ private slots:
     {
         QFETCH(QSize, natural);
         QFETCH(QSize, twips);
-        QCOMPARE(vorschauTwips(natural), twips);
+        QCOMPARE(previewTwips(natural), twips);
     }
 
     void collectionStopsAtThePairsNeeded()
@@ -166,36 +166,36 @@ private slots:
         QStringList examined, taken;
         Sammlung s;
         s.ordner = "/bilder";
-        s.eintrag = [&](int i) { return i < names.size() ? names[i] : QString(); };
-        s.paareNoetig = 8;
+        s.entry = [&](int i) { return i < names.size() ? names[i] : QString(); };
+        s.pairsNeeded = 8;
         s.annehmbar = [&](const QString& p) { examined << p; return true; };
         s.nimm = [&](const QString& p) { taken << p; };
         int anzahl = 0;
-        QString bildPfad;
-        sammleBilder(s, 20, anzahl, bildPfad);
+        QString picturePath;
+        sammleBilder(s, 20, anzahl, picturePath);
         QCOMPARE(anzahl, 8);
         QCOMPARE(taken.size(), 8);
         QCOMPARE(examined.size(), 8); // later files are not examined
         QCOMPARE(taken.first(), QStringLiteral("/bilder/b00.jpg"));
-        QCOMPARE(bildPfad, QStringLiteral("/bilder/b07.jpg"));
+        QCOMPARE(picturePath, QStringLiteral("/bilder/b07.jpg"));
     }
 
     void collectionSkipsWhatItCannotTake()
     {
         Sammlung s;
         s.ordner = "/";
-        s.eintrag = [](int i) { return i < 3 ? QStringLiteral("f%1.jpg").arg(i) : QString(); };
-        s.paareNoetig = 8;
+        s.entry = [](int i) { return i < 3 ? QStringLiteral("f%1.jpg").arg(i) : QString(); };
+        s.pairsNeeded = 8;
         s.annehmbar = [](const QString& p) { return !p.endsWith("f1.jpg"); };
         QStringList taken;
         s.nimm = [&](const QString& p) { taken << p; };
         int anzahl = 2; // counting goes on from an earlier collection
-        QString bildPfad;
-        sammleBilder(s, 6.0, anzahl, bildPfad); // past the end of the list: empty entries
+        QString picturePath;
+        sammleBilder(s, 6.0, anzahl, picturePath); // past the end of the list: empty entries
         QCOMPARE(taken, QStringList({"/f0.jpg", "/f2.jpg"}));
         QCOMPARE(anzahl, 4);
-        sammleBilder(s, 0, anzahl, bildPfad);
-        sammleBilder(s, -3, anzahl, bildPfad);
+        sammleBilder(s, 0, anzahl, picturePath);
+        sammleBilder(s, -3, anzahl, picturePath);
         QCOMPARE(anzahl, 4);
     }
 

@@ -4,16 +4,16 @@
 #include <algorithm>
 
 #include "rules/BoardFocus.h"
-#include "rules/Partie.h"
+#include "rules/Game.h"
 #include "ui/MainForm.h"
 
 namespace tavik {
 
-BoardKeys::BoardKeys(MainForm& form, const Partie& partie, std::function<bool()> blocked,
+BoardKeys::BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked,
                      std::function<void()> refused, QObject* parent)
     : QObject(parent)
     , form_(form)
-    , partie_(partie)
+    , game_(game)
     , blocked_(std::move(blocked))
     , refused_(std::move(refused))
 {
@@ -30,7 +30,7 @@ void BoardKeys::removePair(int first, int second)
     const int hadFocus = focused == form_.cmdBild[first] ? first : focused == form_.cmdBild[second] ? second : -1;
     if (hadFocus < 0)
         return;
-    const int next = nextCardOnBoard(hadFocus, partie_.Spielfeldgroesse, [this](int i) { return isOnBoard(i); });
+    const int next = nextCardOnBoard(hadFocus, game_.Spielfeldgroesse, [this](int i) { return isOnBoard(i); });
     if (next >= 0)
         form_.cmdBild[next]->setFocus(Qt::OtherFocusReason);
 }
@@ -96,7 +96,7 @@ bool BoardKeys::moveFocus(int card, int dx, int dy, bool press)
     // The whole grid is the arrows' field: they never leave it for the buttons below, and
     // the focus stays put at an edge.
     if (press) {
-        const int target = cardInDirection(card, partie_.Spielfeldgroesse, dx, dy, [this](int i) { return isOnBoard(i); });
+        const int target = cardInDirection(card, game_.Spielfeldgroesse, dx, dy, [this](int i) { return isOnBoard(i); });
         if (target != card)
             form_.cmdBild[target]->setFocus(Qt::OtherFocusReason);
     }

@@ -12,14 +12,14 @@ class QKeyEvent;
 namespace tavik {
 
 class MainForm;
-class Partie;
+class Game;
 
 class BoardKeys : public QObject {
     Q_OBJECT
 public:
     // Filters the keys and mouse presses of `form`'s cards on a board of `partie`'s size;
     // `blocked()` says when no card may turn; `refused()` runs for a key that would turn one then.
-    BoardKeys(MainForm& form, const Partie& partie, std::function<bool()> blocked, std::function<void()> refused,
+    BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, std::function<void()> refused,
               QObject* parent = nullptr);
 
     // Hides the two cards of a found pair; the keyboard player keeps the place.
@@ -40,7 +40,7 @@ private:
     void keepFocusFromClicks(bool blocked);
 
     MainForm& form_;
-    const Partie& partie_;
+    const Game& game_;
     std::function<bool()> blocked_;
     std::function<void()> refused_;
 };

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "rules/Partie.h"
+#include "rules/Game.h"
 #include "scores/HighScoreList.h"
 #include "ui/MainForm.h"
 #include "ui/ScreenReader.h"
@@ -15,32 +15,32 @@ namespace {
 const QString kShut = QStringLiteral("Verdeckt");
 }
 
-BoardVoice::BoardVoice(MainForm& form, const Partie& partie, QObject* parent)
+BoardVoice::BoardVoice(MainForm& form, const Game& game, QObject* parent)
     : QObject(parent)
     , form_(form)
-    , partie_(partie)
+    , game_(game)
     , announcer_(new Announcer(&form))
 {
 }
 
 void BoardVoice::nameCards()
 {
-    const int n = partie_.Spielfeldgroesse;
+    const int n = game_.Spielfeldgroesse;
     for (int i = 0; i < n * n; ++i) {
         form_.cmdBild[i]->setAccessibleName(cardPlace(i, n));
         form_.cmdBild[i]->setAccessibleDescription(kShut); // not the tooltip, which Qt would give
     }
 }
 
-void BoardVoice::cardTurned(const Klick& klick)
+void BoardVoice::cardTurned(const CardClick& klick)
 {
-    const QString turned = QStringLiteral("Aufgedeckt: ") + pictureName(partie_.bildVon(klick.karte));
-    form_.cmdBild[klick.karte]->setAccessibleDescription(turned);
-    turned_ << klick.karte;
-    if (klick.art == Klick::Art::ErsteKarte)
+    const QString turned = QStringLiteral("Aufgedeckt: ") + pictureName(game_.pictureOf(klick.card));
+    form_.cmdBild[klick.card]->setAccessibleDescription(turned);
+    turned_ << klick.card;
+    if (klick.kind == CardClick::Kind::FirstCard)
         announcer_->say(turned);
-    else if (klick.paar)
-        announcer_->say(turned + QStringLiteral(". Paar gefunden, %1 von %2").arg(partie_.Gefunden).arg(partie_.paareGesamt()));
+    else if (klick.pair)
+        announcer_->say(turned + QStringLiteral(". Paar gefunden, %1 von %2").arg(game_.Gefunden).arg(game_.pairCount()));
     else
         announcer_->say(turned + QStringLiteral(". Kein Paar"));
 }
@@ -61,9 +61,9 @@ void BoardVoice::listShown()
     // What the labels show, so that the ear gets what the eye gets.
     QStringList rows;
     for (int k = 1; k <= kListPlaces; ++k) {
-        const QString punkte = form_.lblHighPunkte[k]->text().trimmed();
-        if (!punkte.isEmpty()) // a place the list does not fill
-            rows << QStringLiteral("Platz %1: %2, %3 Punkte").arg(k).arg(form_.lblHighName[k]->text(), punkte);
+        const QString score = form_.lblHighPunkte[k]->text().trimmed();
+        if (!score.isEmpty()) // a place the list does not fill
+            rows << QStringLiteral("Platz %1: %2, %3 Punkte").arg(k).arg(form_.lblHighName[k]->text(), score);
     }
     if (rows.isEmpty())
         rows << QStringLiteral("Keine Einträge");

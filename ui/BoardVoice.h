@@ -13,18 +13,18 @@ namespace tavik {
 
 class Announcer;
 class MainForm;
-class Partie;
-struct Klick;
+class Game;
+struct CardClick;
 
 class BoardVoice : public QObject {
     Q_OBJECT
 public:
-    BoardVoice(MainForm& form, const Partie& partie, QObject* parent = nullptr);
+    BoardVoice(MainForm& form, const Game& game, QObject* parent = nullptr);
 
     // The board is laid out for the game's size: every card on it named and shut.
     void nameCards();
     // A card turned: it names its picture, and the line says it with the attempt's outcome.
-    void cardTurned(const Klick& klick);
+    void cardTurned(const CardClick& klick);
     // The attempt is over: its cards are shut again.
     void attemptClosed();
     // A key tried to turn a card while none may turn (before the deal, while an attempt is
@@ -37,7 +37,7 @@ public:
 
 private:
     MainForm& form_;
-    const Partie& partie_;
+    const Game& game_;
     Announcer* announcer_;
     QList<int> turned_; // the cards of the running attempt
 };

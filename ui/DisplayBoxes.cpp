@@ -42,23 +42,23 @@ QSize DisplayBoxes::inside() const
 void DisplayBoxes::show(int box, const QString& path)
 {
     wanted_[static_cast<size_t>(box)] = path;
-    if (const PictureCache::Bild* picture = cache_->fertig(path)) {
+    if (const PictureCache::CachedPicture* picture = cache_->ready(path)) {
         showIn(box, *picture);
         return;
     }
     // Not decoded yet: the box opens empty at once and the picture follows when it comes.
-    showIn(box, PictureCache::Bild{});
-    cache_->lade(path, boxes_[static_cast<size_t>(box)]->devicePixelRatioF());
+    showIn(box, PictureCache::CachedPicture{});
+    cache_->load(path, boxes_[static_cast<size_t>(box)]->devicePixelRatioF());
 }
 
-void DisplayBoxes::showIn(int box, const PictureCache::Bild& picture)
+void DisplayBoxes::showIn(int box, const PictureCache::CachedPicture& picture)
 {
     ImageBox* shown = boxes_[static_cast<size_t>(box)];
     shown->setStretch(false);
     // A picture that cannot be read (gone, unreadable, not decodable, past its deadline)
     // leaves the box empty.
     shown->setPicture(picture.pixmap);
-    shown->resize(picture.groesse.isValid() ? picture.groesse : QSize(MainForm::kBoxSize, MainForm::kBoxSize));
+    shown->resize(picture.fitted.isValid() ? picture.fitted : QSize(MainForm::kBoxSize, MainForm::kBoxSize));
     shown->setStretch(true);
     shown->show();
 }
@@ -69,7 +69,7 @@ void DisplayBoxes::arrived(const QString& path)
         // Wanted only while the box still waits for it: an attempt judged since hid the box.
         if (wanted_[i] != path || boxes_[i]->isHidden())
             continue;
-        if (const PictureCache::Bild* picture = cache_->fertig(path))
+        if (const PictureCache::CachedPicture* picture = cache_->ready(path))
             showIn(static_cast<int>(i), *picture);
     }
 }
@@ -84,7 +84,7 @@ void DisplayBoxes::clear()
 
 void DisplayBoxes::loadAhead(const QStringList& paths)
 {
-    cache_->ladeVoraus(paths, boxes_[0]->devicePixelRatioF());
+    cache_->loadAhead(paths, boxes_[0]->devicePixelRatioF());
 }
 
 void DisplayBoxes::stop()

@@ -30,7 +30,7 @@ public:
     const PictureCache& cache() const { return *cache_; }
 
 private:
-    void showIn(int box, const PictureCache::Bild& picture);
+    void showIn(int box, const PictureCache::CachedPicture& picture);
     void arrived(const QString& path);
     QSize inside() const; // the inside of a box, within its border
 

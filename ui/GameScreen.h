@@ -7,8 +7,8 @@ namespace tavik {
 class GameScreen {
 public:
     virtual ~GameScreen() = default;
-    virtual void appendBild(const QString& path) = 0;
-    virtual void zeige() = 0;
+    virtual void appendPicture(const QString& path) = 0;
+    virtual void showScreen() = 0;
 };
 
 } // namespace tavik

@@ -6,25 +6,25 @@
 
 namespace tavik {
 
-void fuelleListe(MainForm& form, const Liste& liste)
+void fillList(MainForm& form, const ScoreList& entries)
 {
     for (int k = 1; k <= kListPlaces; ++k) {
-        const Eintrag e = k <= liste.size() ? liste[k - 1] : Eintrag{};
+        const ListEntry e = k <= entries.size() ? entries[k - 1] : ListEntry{};
         form.lblHighName[k]->setText(e.name);
-        form.lblHighPunkte[k]->setText(e.vorhanden ? zahlText(e.punkte) : QString());
+        form.lblHighPunkte[k]->setText(e.present ? numberText(e.score) : QString());
     }
 }
 
-int punkteFuer(int n, int versuche, const QString& zeitCaption)
+int scoreFor(int n, int attempts, const QString& timeCaption)
 {
-    return punktzahl(n, versuche, sekundenAusZeitText(zeitCaption));
+    return points(n, attempts, secondsFromTimeText(timeCaption));
 }
 
-void meldeErgebnis(MessageBox& box, int n, const QString& zeitCaption, int punkte, const Eintragung& eintragung)
+void reportResult(MessageBox& box, int n, const QString& timeCaption, int score, const Entering& entering)
 {
-    if (eintragung.fehler)
-        box.show(errorMessage(*eintragung.fehler), kTitel, MsgIcon::Critical, MsgButtons::Ok);
-    box.show(ergebnisText(n * n / 2, zeitCaption.right(8), punkte, eintragung.platz), kTitel,
+    if (entering.error)
+        box.show(errorMessage(*entering.error), kTitel, MsgIcon::Critical, MsgButtons::Ok);
+    box.show(resultText(n * n / 2, timeCaption.right(8), score, entering.place), kTitel,
              MsgIcon::Information, MsgButtons::Ok);
 }
 

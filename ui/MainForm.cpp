@@ -116,10 +116,10 @@ void MainForm::buildHallOfFame()
     const int platzWidths[11] = {615, 375, 495, 375, 375, 495, 375, 375, 375, 375, 495};
     for (int row = 0; row <= 10; ++row) {
         const int top = row == 0 ? 360 : 600 + 360 * row;
-        const QString platz = row == 0 ? QStringLiteral("Platz")
+        const QString place = row == 0 ? QStringLiteral("Platz")
                               : row == 10 ? QStringLiteral("10")
                                           : QStringLiteral(" %1").arg(row);
-        lblHighPlatz[row] = makeLabel(frmHallOfFame, QStringLiteral("lblHighPlatz_%1").arg(row), platz,
+        lblHighPlatz[row] = makeLabel(frmHallOfFame, QStringLiteral("lblHighPlatz_%1").arg(row), place,
                                       pxRect(120, top, platzWidths[row], 255));
         lblHighName[row] = makeLabel(frmHallOfFame, QStringLiteral("lblHighName_%1").arg(row),
                                      QStringLiteral("Name"),

@@ -11,11 +11,11 @@
 
 namespace tavik {
 
-MAIN::MAIN(Services services, int spielfeldgroesse, const QString& spielername, QWidget* parent,
+MAIN::MAIN(Services services, int spielfeldgroesse, const QString& playerName, QWidget* parent,
            PictureWork work)
     : MAIN(services, parent, std::move(work))
 {
-    lade(spielfeldgroesse, spielername);
+    load(spielfeldgroesse, playerName);
 }
 
 MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
@@ -25,8 +25,8 @@ MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
 {
     tmrLadeBilder->stop(); // until the load procedure
     boxes_ = new DisplayBoxes(imgKarteOffen, std::move(work.decode), work.deadline, this);
-    voice_ = new BoardVoice(*this, partie, this);
-    keys_ = new BoardKeys(*this, partie, [this] { return boardBlocked(); }, [this] { voice_->refused(); }, this);
+    voice_ = new BoardVoice(*this, game, this);
+    keys_ = new BoardKeys(*this, game, [this] { return boardBlocked(); }, [this] { voice_->refused(); }, this);
     for (int i = 0; i < kCardCount; ++i)
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
@@ -37,27 +37,27 @@ MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
     connect(cmdExit, &QPushButton::clicked, this, &MAIN::cmdExit_Click);
 }
 
-void MAIN::lade(int spielfeldgroesse, const QString& spielername)
+void MAIN::load(int spielfeldgroesse, const QString& playerName)
 {
-    Form_Load(spielfeldgroesse, spielername);
+    Form_Load(spielfeldgroesse, playerName);
     tmrLadeBilder->start();
 }
 
-float MAIN::tageszeit() const
+float MAIN::timeOfDay() const
 {
-    return tagesBruchteil(services_.clock.secondsSinceMidnight());
+    return fractionOfDay(services_.clock.secondsSinceMidnight());
 }
 
-void MAIN::Form_Load(int spielfeldgroesse, const QString& spielername)
+void MAIN::Form_Load(int spielfeldgroesse, const QString& playerName)
 {
-    partie.beginne(isBoardSize(spielfeldgroesse) ? spielfeldgroesse : 10, tageszeit());
-    lblSpielername->setText(spielername);
+    game.start(isBoardSize(spielfeldgroesse) ? spielfeldgroesse : 10, timeOfDay());
+    lblSpielername->setText(playerName);
     Baue_Spielfeld();
 }
 
 void MAIN::Baue_Spielfeld()
 {
-    const int n = partie.Spielfeldgroesse;
+    const int n = game.Spielfeldgroesse;
     for (int i = 0; i < kCardCount; ++i) {
         cmdBild[i]->hide();
         cmdBild[i]->setToolTip(cardTooltip(i));
@@ -70,26 +70,26 @@ void MAIN::Baue_Spielfeld()
     voice_->nameCards();
 }
 
-QStringList MAIN::bilderListe() const
+QStringList MAIN::pictureList() const
 {
-    QStringList liste;
-    liste.reserve(lstBilder->count());
+    QStringList entries;
+    entries.reserve(lstBilder->count());
     for (int i = 0; i < lstBilder->count(); ++i)
-        liste.append(lstBilder->item(i)->text());
-    return liste;
+        entries.append(lstBilder->item(i)->text());
+    return entries;
 }
 
-void MAIN::appendBild(const QString& path)
+void MAIN::appendPicture(const QString& path)
 {
-    lstBilder->insertItem(sortedPosition(bilderListe(), path), path);
+    lstBilder->insertItem(sortedPosition(pictureList(), path), path);
 }
 
 void MAIN::tmrLadeBilder_Timer()
 {
     tmrLadeBilder->stop();
     services_.random.seed(static_cast<std::uint32_t>(services_.clock.secondsSinceMidnight()));
-    const QStringList liste = bilderListe();
-    if (!partie.teileAus(liste, services_.random)) {
+    const QStringList entries = pictureList();
+    if (!game.deal(entries, services_.random)) {
         tmrLadeBilder->start(); // look again in a second
         return;
     }
@@ -99,11 +99,11 @@ void MAIN::tmrLadeBilder_Timer()
     if (frmHallOfFame->isHidden())
         tmrZeit->start();
     else
-        uhrLiefVorPause_ = true;
-    boxes_->loadAhead(liste.mid(0, partie.Bildanzahl));
+        clockRanBeforePause_ = true;
+    boxes_->loadAhead(entries.mid(0, game.Bildanzahl));
 }
 
-const PictureCache& MAIN::bilder() const
+const PictureCache& MAIN::pictures() const
 {
     return boxes_->cache();
 }
@@ -115,12 +115,12 @@ bool MAIN::boardBlocked() const
     // game waits for it. Either way no card may turn. The frame is not disabled for this: that
     // would repaint every card in a disabled look and take the focus away from the keyboard
     // player.
-    return !partie.ausgeteilt() || tmrKlick->isActive() || listeArbeitet_;
+    return !game.dealt() || tmrKlick->isActive() || listBusy_;
 }
 
 void MAIN::Zeige_Bild(int Nr1Nr2, int BildNummer)
 {
-    boxes_->show(Nr1Nr2, partie.bildVon(BildNummer));
+    boxes_->show(Nr1Nr2, game.pictureOf(BildNummer));
 }
 
 void MAIN::cmdBild_Click(int Index)
@@ -129,24 +129,24 @@ void MAIN::cmdBild_Click(int Index)
     // A click that bypasses the input (a screen reader's "press") is stopped here too.
     if (!frmHallOfFame->isHidden() || boardBlocked())
         return;
-    const Klick k = partie.klicke(Index);
-    if (k.art == Klick::Art::Ignoriert)
+    const CardClick k = game.click(Index);
+    if (k.kind == CardClick::Kind::Ignored)
         return;
     Zeige_Bild(k.box, Index);
     voice_->cardTurned(k); // before a found pair takes the focus elsewhere
-    if (k.art == Klick::Art::ErsteKarte)
+    if (k.kind == CardClick::Kind::FirstCard)
         return;
 
-    lblVersuche->setText(QStringLiteral("Versuche:") + zahlText(partie.Versuche));
-    if (k.paar) {
-        keys_->removePair(k.ersteKarte, Index);
-        lblGefunden->setText(QStringLiteral("Paare: ") + zahlText(partie.Gefunden));
-        if (k.spielEnde)
+    lblVersuche->setText(QStringLiteral("Versuche:") + numberText(game.Versuche));
+    if (k.pair) {
+        keys_->removePair(k.firstCard, Index);
+        lblGefunden->setText(QStringLiteral("Paare: ") + numberText(game.Gefunden));
+        if (k.gameEnd)
             tmrZeit->stop();
     }
     tmrKlick->start(); // blocks the board until its tick
     keys_->judgingBegins();
-    if (k.spielEnde)
+    if (k.gameEnd)
         Beende_Spiel();
 }
 
@@ -154,38 +154,38 @@ void MAIN::tmrKlick_Timer()
 {
     tmrKlick->stop();
     boxes_->clear();
-    partie.schliesseVersuch();
+    game.endAttempt();
     keys_->attemptClosed();
     voice_->attemptClosed();
 }
 
 void MAIN::tmrZeit_Timer()
 {
-    lblZeit->setText(zeitText(vergangeneSekunden(tageszeit(), partie.StartZeit)));
+    lblZeit->setText(timeText(elapsedSeconds(timeOfDay(), game.StartZeit)));
 }
 
 void MAIN::Beende_Spiel()
 {
-    ++beendeSpielAufrufe_;
-    const int n = partie.Spielfeldgroesse;
-    const QString zeit = lblZeit->text();
-    const int punkte = punkteFuer(n, partie.Versuche, zeit);
+    ++endGameCalls_;
+    const int n = game.Spielfeldgroesse;
+    const QString timeShown = lblZeit->text();
+    const int score = scoreFor(n, game.Versuche, timeShown);
     // The list is rewritten on a worker; the result is told when the list holds it.
-    warteAufListe(true);
-    trageEinImHintergrund(this, services_.folder.path(), lblSpielername->text(), punkte,
-                          [this, n, zeit, punkte](const Eintragung& eintragung) {
-                              quitQuestion_.run([this, n, zeit, punkte, eintragung] {
-                                  warteAufListe(false);
-                                  meldeErgebnis(services_.box, n, zeit, punkte, eintragung);
+    waitingForList(true);
+    enterScoreInBackground(this, services_.folder.path(), lblSpielername->text(), score,
+                          [this, n, timeShown, score](const Entering& entering) {
+                              quitQuestion_.run([this, n, timeShown, score, entering] {
+                                  waitingForList(false);
+                                  reportResult(services_.box, n, timeShown, score, entering);
                               });
                           },
                           deadline_);
 }
 
-void MAIN::warteAufListe(bool wartet)
+void MAIN::waitingForList(bool waiting)
 {
-    listeArbeitet_ = wartet;
-    if (wartet)
+    listBusy_ = waiting;
+    if (waiting)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
@@ -193,43 +193,43 @@ void MAIN::warteAufListe(bool wartet)
 
 void MAIN::cmdHallOfFame_Click()
 {
-    if (listeArbeitet_)
+    if (listBusy_)
         return; // the list is being read or written: the click would show it half-way
     if (frmHallOfFame->isHidden()) {
-        uhrLiefVorPause_ = tmrZeit->isActive();
+        clockRanBeforePause_ = tmrZeit->isActive();
         tmrZeit->stop();
-        partie.PauseZeit = tageszeit();
-        warteAufListe(true);
-        leseListeImHintergrund(this, services_.folder.path(), [this](const Gelesen& gelesen) {
-            quitQuestion_.run([this, gelesen] { zeigeListe(gelesen); });
+        game.PauseZeit = timeOfDay();
+        waitingForList(true);
+        readListInBackground(this, services_.folder.path(), [this](const ListReading& reading) {
+            quitQuestion_.run([this, reading] { showList(reading); });
         }, deadline_);
     } else {
-        setzeUhrFort();
+        resumeClock();
         frmHallOfFame->hide();
         voice_->listHidden();
     }
 }
 
-void MAIN::zeigeListe(const Gelesen& gelesen)
+void MAIN::showList(const ListReading& reading)
 {
-    warteAufListe(false);
-    if (gelesen.fehler) {
+    waitingForList(false);
+    if (reading.error) {
         // A list that cannot be read is named, not shown as empty rows; the game goes on.
-        services_.box.show(displayErrorMessage(*gelesen.fehler), kTitel, MsgIcon::Critical, MsgButtons::Ok);
-        setzeUhrFort();
+        services_.box.show(displayErrorMessage(*reading.error), kTitel, MsgIcon::Critical, MsgButtons::Ok);
+        resumeClock();
         return;
     }
-    fuelleListe(*this, gelesen.liste);
+    fillList(*this, reading.entries);
     frmHallOfFame->show();
     frmHallOfFame->raise();
     voice_->listShown();
 }
 
-void MAIN::setzeUhrFort()
+void MAIN::resumeClock()
 {
-    partie.StartZeit = nachPause(partie.StartZeit, partie.PauseZeit, tageszeit());
+    game.StartZeit = afterPause(game.StartZeit, game.PauseZeit, timeOfDay());
     // The clock goes on only if it ran before: not before the deal, not after the last pair.
-    if (uhrLiefVorPause_)
+    if (clockRanBeforePause_)
         tmrZeit->start();
 }
 
@@ -243,14 +243,14 @@ void MAIN::stop()
 
 void MAIN::cmdOptions_Click()
 {
-    emit neueEinstellungen();
+    emit newSettings();
 }
 
 void MAIN::cmdExit_Click()
 {
     // A rewrite of the list on its way is not waited for: its rename keeps the list whole.
     if (quitQuestion_.ask())
-        emit beenden();
+        emit quitConfirmed();
 }
 
 } // namespace tavik

@@ -18,7 +18,7 @@ PictureLoader::Decode previewDecode(int border)
 {
     return [border](const QString& path, QSize /*inside*/, qreal dpr) {
         const auto fit = [](QSize upright) {
-            const QSize twips = vorschauTwips(upright);
+            const QSize twips = previewTwips(upright);
             return QSize(px(twips.width()), px(twips.height()));
         };
         return decodeForBox(path, fit, border, dpr);
@@ -27,9 +27,9 @@ PictureLoader::Decode previewDecode(int border)
 
 // What the preview's worker finds: a file too big for the preview (known from its length
 // alone), or the picture.
-struct Vorschau {
-    bool zuGross = false;
-    Decoded bild;
+struct Preview {
+    bool tooLarge = false;
+    Decoded picture;
 };
 
 } // namespace
@@ -59,29 +59,29 @@ OPTIONS::OPTIONS(Services services, GameScreenFactory createGame, QWidget* paren
         Form_Load();
 }
 
-bool OPTIONS::sammelt() const
+bool OPTIONS::collecting() const
 {
     return start_->running();
 }
 
-QString OPTIONS::programmOrdner() const
+QString OPTIONS::programFolderShown() const
 {
     return normalFolder(services_.folder.path());
 }
 
 void OPTIONS::Form_Load()
 {
-    Pfad = joinPath(programmOrdner(), QString());
+    Pfad = joinPath(programFolderShown(), QString());
     Spielfeldgroesse = 10;
     lstGroesse->setCurrentRow(3);
     // The volumes are found on a worker: a mount that no longer answers cannot hold the screen.
     runOnDisk<QList<Volume>>(this, QStringLiteral("/"), listVolumes, [this](const std::optional<QList<Volume>>& v) {
-        zeigeLaufwerke(v ? *v : QList<Volume>{{QStringLiteral("/"), QStringLiteral("/")}});
+        showDrives(v ? *v : QList<Volume>{{QStringLiteral("/"), QStringLiteral("/")}});
     });
     Dir1->openFolder(Pfad);
 }
 
-void OPTIONS::zeigeLaufwerke(const QList<Volume>& volumes)
+void OPTIONS::showDrives(const QList<Volume>& volumes)
 {
     // The drive list starts on the volume that holds the program folder.
     Drive1->setVolumes(volumes);
@@ -112,15 +112,15 @@ void OPTIONS::Drive1_Change()
 
 void OPTIONS::driveNotReady(const QString& folder)
 {
-    if (folder != driveFolder_ || laufwerkFehler_)
+    if (folder != driveFolder_ || driveError_)
         return; // a folder the player opened, or the fallback itself cannot be read
-    laufwerkFehler_ = true;
+    driveError_ = true;
     services_.box.show(QStringLiteral("Das Laufwerk ") + Drive1->driveText() + QStringLiteral(" ist nicht bereit !"),
                        kTitel, MsgIcon::Critical, MsgButtons::Ok);
     Drive1->setDrive(QStringLiteral("/"));
     driveFolder_.clear(); // the fallback itself is not reported again
     Dir1->openFolder(QStringLiteral("/"));
-    laufwerkFehler_ = false;
+    driveError_ = false;
 }
 
 void OPTIONS::Dir1_Change()
@@ -135,37 +135,37 @@ void OPTIONS::File1_Click(int index)
     BildPfad = Pfad + File1->entry(index);
     imgVorschau->hide();
     imgVorschau->setStretch(false);
-    const quint64 nr = ++vorschauNr_;
+    const quint64 nr = ++previewNumber_;
     // Even the file's length is read on a worker: on a stalled share a stat can hang too.
     const QString path = BildPfad;
-    const QSize innen = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
+    const QSize insideArea = imgVorschau->size() - QSize(2, 2) * imgVorschau->frameWidth();
     const qreal dpr = imgVorschau->devicePixelRatioF();
-    runOnDisk<Vorschau>(
+    runOnDisk<Preview>(
         this, path,
-        [decode = work_.decode, path, innen, dpr] {
-            if (zuGrossFuerVorschau(endungVon(path), fileLength(path)))
-                return Vorschau{true, {}};
+        [decode = work_.decode, path, insideArea, dpr] {
+            if (tooLargeForPreview(extensionOf(path), fileLength(path)))
+                return Preview{true, {}};
             if (!fileAnswers(path))
-                return Vorschau{};
-            return Vorschau{false, decode(path, innen, dpr)};
+                return Preview{};
+            return Preview{false, decode(path, insideArea, dpr)};
         },
-        [this, nr](const std::optional<Vorschau>& v) {
+        [this, nr](const std::optional<Preview>& v) {
             // A later click owns the preview; past the deadline it stays hidden.
-            if (nr != vorschauNr_ || !v)
+            if (nr != previewNumber_ || !v)
                 return;
-            if (v->zuGross) {
+            if (v->tooLarge) {
                 services_.box.show(QStringLiteral("Das Bild ist zu gross für Tavik"), kTitel, MsgIcon::Critical,
                                    MsgButtons::Ok);
                 return;
             }
             // A file that cannot be measured or decoded leaves the preview hidden.
-            if (!v->bild.image.isNull())
-                zeigeVorschau(QPixmap::fromImage(v->bild.image), v->bild.fitted);
+            if (!v->picture.image.isNull())
+                showPreview(QPixmap::fromImage(v->picture.image), v->picture.fitted);
         },
         work_.deadline);
 }
 
-void OPTIONS::zeigeVorschau(const QPixmap& pixmap, QSize fitted)
+void OPTIONS::showPreview(const QPixmap& pixmap, QSize fitted)
 {
     imgVorschau->setPicture(pixmap);
     imgVorschau->resize(fitted);
@@ -181,14 +181,14 @@ void OPTIONS::cmdNimmOptions_Click()
     start_->start(Spielfeldgroesse, txtSpielername->text());
 }
 
-void OPTIONS::startGame(int spielfeldgroesse, const QString& name, const QStringList& bilder)
+void OPTIONS::startGame(int spielfeldgroesse, const QString& name, const QStringList& pictures)
 {
     if (!game_)
         game_ = createGame_(spielfeldgroesse, name);
-    for (const QString& path : bilder)
-        game_->appendBild(path);
+    for (const QString& path : pictures)
+        game_->appendPicture(path);
     close();
-    game_->zeige();
+    game_->showScreen();
 }
 
 void OPTIONS::cmdExit_Click()
@@ -196,14 +196,14 @@ void OPTIONS::cmdExit_Click()
     // A collection that ends while the question is open waits for the answer; on Yes the
     // screen flow stops it with every screen.
     if (quitQuestion_.ask())
-        emit beenden();
+        emit quitConfirmed();
 }
 
 void OPTIONS::stop()
 {
     start_->stop();
     Dir1->stop();
-    ++vorschauNr_; // a preview on its way is dropped
+    ++previewNumber_; // a preview on its way is dropped
 }
 
 } // namespace tavik

@@ -24,12 +24,12 @@ public:
     // `work` replaces the standard preview decoder and acceptance check (tests pass ones
     // that block).
     // The screen laid out and loaded. With `loaded` false it is only laid out, ready to be
-    // opened by lade() later (the screen flow builds the next settings screen ahead).
+    // opened by load() later (the screen flow builds the next settings screen ahead).
     OPTIONS(Services services, GameScreenFactory createGame, QWidget* parent = nullptr, PictureWork work = {},
             bool loaded = true);
 
     // The load procedure: the settings' first state, the program folder in the lists.
-    void lade() { Form_Load(); }
+    void load() { Form_Load(); }
 
     QString Pfad;
     QString BildPfad;
@@ -45,21 +45,21 @@ public:
     void File1_Click(int index);
 
     // True while the start action collects pictures: the screen stays responsive meanwhile.
-    bool sammelt() const;
+    bool collecting() const;
 
     // The screen ends its work: the start action, the folder on its way and the preview.
     void stop();
 
 signals:
-    void beenden(); // the player confirmed quitting
+    void quitConfirmed(); // the player confirmed quitting
 
 private:
     void Form_Load();
-    void zeigeLaufwerke(const QList<Volume>& volumes);
-    void zeigeVorschau(const QPixmap& pixmap, QSize fitted);
+    void showDrives(const QList<Volume>& volumes);
+    void showPreview(const QPixmap& pixmap, QSize fitted);
     // The start action has collected the pictures: the game screen takes them and opens.
-    void startGame(int spielfeldgroesse, const QString& name, const QStringList& bilder);
-    QString programmOrdner() const;
+    void startGame(int spielfeldgroesse, const QString& name, const QStringList& pictures);
+    QString programFolderShown() const;
 
     Services services_;
     QuitQuestion quitQuestion_{services_.box}; // the start action's next step waits for its answer
@@ -67,11 +67,11 @@ private:
     PictureWork work_;
     GameScreen* game_ = nullptr;
     void driveNotReady(const QString& folder);
-    bool laufwerkFehler_ = false;
+    bool driveError_ = false;
     QString driveFolder_; // the folder the last drive change asked for
 
     // The preview's last request: an older answer is dropped.
-    quint64 vorschauNr_ = 0;
+    quint64 previewNumber_ = 0;
 
     // The start action (Sammle_Bilder and the top-up), collecting on workers.
     StartAction* start_ = nullptr;

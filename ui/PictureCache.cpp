@@ -8,7 +8,7 @@ namespace {
 
 // Decoding ahead a few at a time keeps memory bounded and leaves a core and threads free
 // for the GUI and for the picture a click asks for.
-int vorausGleichzeitig()
+int aheadAtOnce()
 {
     return std::max(1, QThread::idealThreadCount() - 1);
 }
@@ -24,27 +24,27 @@ PictureCache::PictureCache(PictureLoader::Decode decode, QSize area, std::chrono
     // Past the deadline: the box stays empty, now and for the rest of the game.
     connect(&loader_, &PictureLoader::answered, this,
             [this](quint64, const QString& path, const std::optional<Decoded>& d) {
-                ablegen(path, d ? Bild{QPixmap::fromImage(d->image), d->fitted} : Bild{});
+                store(path, d ? CachedPicture{QPixmap::fromImage(d->image), d->fitted} : CachedPicture{});
             });
 }
 
-const PictureCache::Bild* PictureCache::fertig(const QString& path) const
+const PictureCache::CachedPicture* PictureCache::ready(const QString& path) const
 {
-    const auto it = bilder_.constFind(path);
-    return it == bilder_.constEnd() ? nullptr : &*it;
+    const auto it = pictures_.constFind(path);
+    return it == pictures_.constEnd() ? nullptr : &*it;
 }
 
-void PictureCache::lade(const QString& path, qreal dpr)
+void PictureCache::load(const QString& path, qreal dpr)
 {
-    if (!bilder_.contains(path) && !unterwegs_.contains(path))
-        starte(path, dpr);
+    if (!pictures_.contains(path) && !inFlight_.contains(path))
+        startDecode(path, dpr);
 }
 
-void PictureCache::ladeVoraus(const QStringList& paths, qreal dpr)
+void PictureCache::loadAhead(const QStringList& paths, qreal dpr)
 {
-    voraus_ = paths;
-    vorausDpr_ = dpr;
-    fuelleNach();
+    ahead_ = paths;
+    aheadDpr_ = dpr;
+    topUp();
 }
 
 void PictureCache::stop()
@@ -52,31 +52,31 @@ void PictureCache::stop()
     loader_.cancelAll(); // nothing comes back, so the decoding ahead goes no further either
 }
 
-void PictureCache::starte(const QString& path, qreal dpr)
+void PictureCache::startDecode(const QString& path, qreal dpr)
 {
-    unterwegs_.insert(path);
+    inFlight_.insert(path);
     loader_.request(path, area_, dpr);
 }
 
-void PictureCache::fuelleNach()
+void PictureCache::topUp()
 {
-    while (vorausUnterwegs_ < vorausGleichzeitig() && !voraus_.isEmpty()) {
-        const QString path = voraus_.takeFirst();
-        if (bilder_.contains(path) || unterwegs_.contains(path))
+    while (aheadInFlight_ < aheadAtOnce() && !ahead_.isEmpty()) {
+        const QString path = ahead_.takeFirst();
+        if (pictures_.contains(path) || inFlight_.contains(path))
             continue;
-        ++vorausUnterwegs_;
-        vorausGestartet_.insert(path);
-        starte(path, vorausDpr_);
+        ++aheadInFlight_;
+        aheadStarted_.insert(path);
+        startDecode(path, aheadDpr_);
     }
 }
 
-void PictureCache::ablegen(const QString& path, Bild bild)
+void PictureCache::store(const QString& path, CachedPicture picture)
 {
-    unterwegs_.remove(path);
-    bilder_.insert(path, std::move(bild));
-    if (vorausGestartet_.remove(path)) {
-        --vorausUnterwegs_;
-        fuelleNach();
+    inFlight_.remove(path);
+    pictures_.insert(path, std::move(picture));
+    if (aheadStarted_.remove(path)) {
+        --aheadInFlight_;
+        topUp();
     }
     emit arrived(path);
 }

@@ -22,19 +22,19 @@ public:
     PictureCache(PictureLoader::Decode decode, QSize area, std::chrono::milliseconds deadline,
                  QObject* parent = nullptr);
 
-    struct Bild {
+    struct CachedPicture {
         QPixmap pixmap; // already at the fitted size; null when the file could not be shown
-        QSize groesse;  // the fitted box size; invalid when the file could not be measured
+        QSize fitted;  // the fitted box size; invalid when the file could not be measured
     };
 
     // The picture when it is decoded (or given up), else nothing.
-    const Bild* fertig(const QString& path) const;
-    bool geladen(const QString& path) const { return bilder_.contains(path); }
+    const CachedPicture* ready(const QString& path) const;
+    bool isLoaded(const QString& path) const { return pictures_.contains(path); }
 
     // Asks for `path` now, ahead of any picture still waiting to be decoded ahead.
-    void lade(const QString& path, qreal dpr);
+    void load(const QString& path, qreal dpr);
     // Decodes these pictures a few at a time, in this order.
-    void ladeVoraus(const QStringList& paths, qreal dpr);
+    void loadAhead(const QStringList& paths, qreal dpr);
     // Nothing more is decoded or announced: pictures on their way are dropped, and those not
     // begun are not read at all.
     void stop();
@@ -43,18 +43,18 @@ signals:
     void arrived(const QString& path); // decoded, undecodable or past its deadline
 
 private:
-    void starte(const QString& path, qreal dpr);
-    void fuelleNach();
-    void ablegen(const QString& path, Bild bild);
+    void startDecode(const QString& path, qreal dpr);
+    void topUp();
+    void store(const QString& path, CachedPicture picture);
 
     PictureLoader loader_;
     QSize area_;
-    QHash<QString, Bild> bilder_;
-    QSet<QString> unterwegs_;
-    QStringList voraus_;
-    qreal vorausDpr_ = 1.0;
-    int vorausUnterwegs_ = 0;
-    QSet<QString> vorausGestartet_;
+    QHash<QString, CachedPicture> pictures_;
+    QSet<QString> inFlight_;
+    QStringList ahead_;
+    qreal aheadDpr_ = 1.0;
+    int aheadInFlight_ = 0;
+    QSet<QString> aheadStarted_;
 };
 
 } // namespace tavik

@@ -22,7 +22,7 @@ constexpr int kProgressBarAfterMs = 500;
 struct StartAction::Run {
     int spielfeldgroesse = 10;
     QString name;
-    double paare = 0;
+    double pairs = 0;
     QString chosenShown; // the chosen folder as the lists show it (control characters as placeholders)
     bool otherFolder = false; // the chosen folder is not the program folder
     QStringList taken;
@@ -69,7 +69,7 @@ void StartAction::start(int spielfeldgroesse, const QString& name)
     run_ = std::make_unique<Run>();
     run_->spielfeldgroesse = spielfeldgroesse;
     run_->name = name;
-    run_->paare = spielfeldgroesse * spielfeldgroesse / 2.0;
+    run_->pairs = spielfeldgroesse * spielfeldgroesse / 2.0;
     run_->chosenShown = form_.File1->shownPath();
     run_->otherFolder = form_.File1->path() != programFolder();
 
@@ -80,7 +80,7 @@ void StartAction::start(int spielfeldgroesse, const QString& name)
     connect(run_->barAfter, &QTimer::timeout, this, &StartAction::showProgressBar);
     run_->barAfter->start(kProgressBarAfterMs);
 
-    Sammle_Bilder(run_->otherFolder ? form_.File1->listCount() : run_->paare, [this] { afterFirstCollection(); });
+    Sammle_Bilder(run_->otherFolder ? form_.File1->listCount() : run_->pairs, [this] { afterFirstCollection(); });
 }
 
 void StartAction::showProgressBar()
@@ -94,7 +94,7 @@ void StartAction::showProgressBar()
     run_->bar = bar;
 }
 
-void StartAction::Sammle_Bilder(double count, std::function<void()> danach)
+void StartAction::Sammle_Bilder(double count, std::function<void()> andThen)
 {
     const QString folder = form_.File1->path();
     const NameList names = form_.File1->names();
@@ -116,13 +116,13 @@ void StartAction::Sammle_Bilder(double count, std::function<void()> danach)
         emit progress(decided, total);
     });
     connect(run_->checks, &OrderedChecks::finished, this,
-            [this, folder, names, danach = std::move(danach)](int decided) {
+            [this, folder, names, andThen = std::move(andThen)](int decided) {
                 if (decided > 0)
                     emit examined(joinPath(folder, decided <= names.size() ? names.at(decided - 1) : QString()));
                 // The next step may open a message box: not inside the walk's own signal.
-                QTimer::singleShot(0, this, [this, number = runNumber_, danach] {
+                QTimer::singleShot(0, this, [this, number = runNumber_, andThen] {
                     if (number == runNumber_)
-                        nextStep(danach);
+                        nextStep(andThen);
                 });
             });
     run_->checks->start(folder, names, n, pairsFor(run_->spielfeldgroesse) - static_cast<int>(run_->taken.size()));
@@ -138,7 +138,7 @@ void StartAction::nextStep(std::function<void()> step)
 
 void StartAction::afterFirstCollection()
 {
-    if (run_->taken.size() >= run_->paare || !run_->otherFolder)
+    if (run_->taken.size() >= run_->pairs || !run_->otherFolder)
         return finish();
     services_.box.show(QStringLiteral("Im Verzeichnis '") + run_->chosenShown
                            + QStringLiteral("' sind nicht genug Bilder vorhanden !") + QChar(13)
@@ -153,7 +153,7 @@ void StartAction::afterFirstCollection()
             if (!listing)
                 return finish();
             form_.Dir1->showListing(program, *listing);
-            Sammle_Bilder(run_->paare - static_cast<double>(run_->taken.size()), [this] { finish(); });
+            Sammle_Bilder(run_->pairs - static_cast<double>(run_->taken.size()), [this] { finish(); });
         });
     });
 }

@@ -44,8 +44,8 @@ signals:
 private:
     struct Run;
     // Examines the first `count` entries of File1, taking acceptable pictures in list order
-    // until the pairs are together; then `danach` runs.
-    void Sammle_Bilder(double count, std::function<void()> danach);
+    // until the pairs are together; then `andThen` runs.
+    void Sammle_Bilder(double count, std::function<void()> andThen);
     void afterFirstCollection();
     // The next step: held while the quit question is open, dropped once this run has ended.
     void nextStep(std::function<void()> step);

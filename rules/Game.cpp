@@ -2,38 +2,38 @@
 
 namespace tavik {
 
-void Partie::beginne(int n, float startZeit)
+void Game::start(int n, float startTime)
 {
-    StartZeit = startZeit;
+    StartZeit = startTime;
     KlickKarteNr = 0;
     Versuche = 0;
     Gefunden = 0;
     for (size_t slot = 1; slot < KartenBild.size(); ++slot)
         KartenBild[slot].clear();
     Spielfeldgroesse = n;
-    ausgeteilt_ = false;
+    dealt_ = false;
 }
 
-bool Partie::teileAus(const QStringList& bilder, RandomSource& random)
+bool Game::deal(const QStringList& pictures, RandomSource& random)
 {
-    if (bilder.size() < paareGesamt())
+    if (pictures.size() < pairCount())
         return false;
     // The list never holds more than a board's pairs; the table could not take more.
-    Bildanzahl = std::min(static_cast<int>(bilder.size()), paareGesamt());
-    legePaare(KartenBild, bilder.mid(0, Bildanzahl));
-    mische(KartenBild, Spielfeldgroesse, Bildanzahl, random);
-    ausgeteilt_ = true;
+    Bildanzahl = std::min(static_cast<int>(pictures.size()), pairCount());
+    layPairs(KartenBild, pictures.mid(0, Bildanzahl));
+    shuffle(KartenBild, Spielfeldgroesse, Bildanzahl, random);
+    dealt_ = true;
     return true;
 }
 
-Klick Partie::klicke(int index)
+CardClick Game::click(int index)
 {
-    Klick k;
-    k.karte = index;
+    CardClick k;
+    k.card = index;
     if (index < 0 || index >= Spielfeldgroesse * Spielfeldgroesse)
         return k;
     if (KlickKarteNr == 0) {
-        k.art = Klick::Art::ErsteKarte;
+        k.kind = CardClick::Kind::FirstCard;
         k.box = 0;
         KlickKarteNr = 1;
         KartenNr1 = index;
@@ -42,16 +42,16 @@ Klick Partie::klicke(int index)
     if (index == KartenNr1)
         return k; // the open card again: the attempt stays open
 
-    k.art = Klick::Art::ZweiteKarte;
+    k.kind = CardClick::Kind::SecondCard;
     k.box = 1;
-    k.ersteKarte = KartenNr1;
+    k.firstCard = KartenNr1;
     KlickKarteNr = 0;
     ++Versuche;
     // Exact, case-sensitive comparison of the two paths.
-    k.paar = bildVon(KartenNr1) == bildVon(index);
-    if (k.paar) {
+    k.pair = pictureOf(KartenNr1) == pictureOf(index);
+    if (k.pair) {
         ++Gefunden;
-        k.spielEnde = Gefunden == paareGesamt();
+        k.gameEnd = Gefunden == pairCount();
     }
     return k;
 }
