@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three windows against their layout tables: every control's kind, name, place, size,
-// text, tooltip and starting state; fonts and colours; the keyboard order; window flags.
+// text, tooltip and starting state; fonts and colours; the keyboard order; window flags; what
+// a screen reader hears of the controls.
 
+#include <QAccessible>
 #include <QtTest>
 
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include "ui/OptionsWindow.h"
 #include "ui/CardButton.h"
 #include "ui/IntroWindow.h"
+#include "ui/ScreenReader.h"
 #include "tests/TestDoubles.h"
 
 using namespace tavik;
@@ -132,6 +135,57 @@ private slots:
         QCOMPARE(textOf(w), text);
         QCOMPARE(w->toolTip(), tooltip);
         QCOMPARE(w->isHidden(), hidden);
+    }
+
+    void heard_data()
+    {
+        QTest::addColumn<QString>("win");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("heard");       // the name, or the label that names the control
+        QTest::addColumn<QString>("description"); // null: not checked here
+        const auto row = [](const char* win, const char* name, QAccessible::Role role, const char* heard,
+                            const QString& description = {}) {
+            QTest::addRow("%s %s", win, name) << QString(win) << QString(name) << int(role) << QString(heard) << description;
+        };
+        row("OPTIONS", "Frame1", QAccessible::Grouping, "");
+        row("OPTIONS", "lstGroesse", QAccessible::List, "Spielfeldgrösse", "10x10");
+        row("OPTIONS", "Drive1", QAccessible::ComboBox, "Laufwerk:");
+        row("OPTIONS", "Dir1", QAccessible::List, "Ordner");
+        row("OPTIONS", "File1", QAccessible::List, "Bilder", "");
+        row("OPTIONS", "txtSpielername", QAccessible::EditableText, "Spielername:");
+        row("OPTIONS", "announcer", QAccessible::Notification, "");
+        row("MAIN", "frmSpiel", QAccessible::Grouping, "");
+        row("MAIN", "frmHallOfFame", QAccessible::Grouping, "");
+        row("MAIN", "cmdBild_9", QAccessible::Button, "Karte 10, Reihe 1, Spalte 10", "Verdeckt");
+        row("MAIN", "cmdBild_10", QAccessible::Button, "Karte 11, Reihe 2, Spalte 1", "Verdeckt");
+        row("MAIN", "announcer", QAccessible::Notification, "");
+    }
+    void heard()
+    {
+        QFETCH(QString, win);
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        QFETCH(QString, heard);
+        QFETCH(QString, description);
+        auto* w = window(win)->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        QCOMPARE(int(a->role()), role);
+        const auto labels = a->relations(QAccessible::Label);
+        QCOMPARE(labels.isEmpty() ? a->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name), heard);
+        if (!description.isNull())
+            QCOMPARE(a->text(QAccessible::Description), description);
+    }
+
+    void onlyTheLaidOutControlsShow()
+    {
+        // What is there only for a screen reader (a label that names, a line that speaks) is
+        // never shown: every widget shown on a window or in its frames is a control of the layout.
+        for (QWidget* win : {window("OPTIONS"), window("MAIN")})
+            for (QWidget* w : win->findChildren<QWidget*>())
+                if ((w->parentWidget() == win || qobject_cast<Panel*>(w->parentWidget())) && w->isVisibleTo(win))
+                    QVERIFY2(!w->objectName().isEmpty() && w->objectName() != "announcer", qPrintable(w->objectName()));
     }
 
     void windows()

@@ -11,6 +11,8 @@
 #include "rules/BoardFocus.h"
 #include "rules/Grid.h"
 #include "ui/MainWindow.h"
+#include "ui/ScreenReader.h"
+#include "ui/SpokenText.h"
 #include "scores/HighScoreFile.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestPictures.h"
@@ -60,6 +62,10 @@ class TestMainWindow : public QObject {
     }
 
     static void click(MAIN& game, int card) { QTest::mouseClick(game.cmdBild[card], Qt::LeftButton); }
+
+    // What a screen reader hears: the last line the screen said, a card's name or description.
+    static QString said(MAIN& game) { return heard(game.findChild<Announcer*>(), QAccessible::Name); }
+    static QString heard(QObject* o, QAccessible::Text what) { return QAccessible::queryAccessibleInterface(o)->text(what); }
 
     // The other card with the same picture as `card`, or -1.
     static int partnerOf(const MAIN& game, int card)
@@ -342,12 +348,15 @@ private slots:
         QCOMPARE(game->lblHighName[2]->text(), QStringLiteral("Zweite"));
         QCOMPARE(game->lblHighPunkte[2]->text(), QStringLiteral("-12"));
         QCOMPARE(game->lblHighName[3]->text(), QString()); // not in the file
+        QCOMPARE(said(*game), "Highscoretabelle. Platz 1: Erste, 1500 Punkte. Platz 2: Zweite, -12 Punkte. "
+                              + game->Label1->text()); // the rows shown, read once when the list opens
         click(*game, 0); // the list covers the board
         QVERIFY(game->imgKarteOffen[0]->isHidden());
 
         world.clock.advance(30);
         game->cmdHallOfFame->click();
         QVERIFY(game->frmHallOfFame->isHidden());
+        QCOMPARE(said(*game), QStringLiteral("Zurück zum Spiel"));
         QVERIFY(game->tmrZeit->isActive());
         game->tmrZeit_Timer();
         QCOMPARE(game->lblZeit->text(), QStringLiteral("Zeit: 00:01:05"));
@@ -363,6 +372,7 @@ private slots:
         auto game = newGame(world, 4);
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
+        QCOMPARE(said(*game), "Highscoretabelle. Keine Einträge. " + game->Label1->text()); // no list yet
         game->cmdHallOfFame->click();
         QVERIFY(!game->tmrZeit->isActive());
         game->tmrLadeBilder_Timer();
@@ -372,10 +382,16 @@ private slots:
     void listShownDuringTheDealHoldsTheClock()
     {
         test::ScriptedWorld world;
+        QByteArray full; // ten entries: all ten places are said
+        for (char c = 'A'; c <= 'J'; ++c)
+            full += c + QByteArray("\r\n ") + QByteArray::number(1000 - 100 * (c - 'A')) + " \r\n";
+        QVERIFY(test::writeBytes(listFileIn(folder.path()), full));
         auto game = newGame(world, 4);
         world.clock.advance(3);
         game->cmdHallOfFame->click();
         QTRY_VERIFY(game->frmHallOfFame->isVisible());
+        QVERIFY(said(*game).endsWith("Platz 9: I, 200 Punkte. Platz 10: J, 100 Punkte. " + game->Label1->text()));
+        QFile::remove(listFileIn(folder.path()));
         world.clock.advance(1);
         game->tmrLadeBilder_Timer();
         QVERIFY(game->frmHallOfFame->isVisible());
@@ -599,6 +615,7 @@ private slots:
         QCOMPARE(focusedCard(*game), 0); // the first card in the keyboard order
         key(*game, Qt::Key_Space);       // before the deal nothing turns
         QVERIFY(game->imgKarteOffen[0]->isHidden());
+        QCOMPARE(said(*game), QStringLiteral("Bitte warten"));
         game->tmrLadeBilder_Timer();
         QCOMPARE(focusedCard(*game), 0);
 
@@ -624,8 +641,9 @@ private slots:
         key(*game, Qt::Key_Space);
         QCOMPARE(game->game.KlickKarteNr, 1);
         WALK(*game, other);
-        key(*game, Qt::Key_Return); // Enter turns a card as Space does
+        QTest::keyPress(focused(), Qt::Key_Return); // Enter turns a card as Space does, on the press
         QCOMPARE(game->game.Versuche, 1);
+        QTest::keyRelease(focused(), Qt::Key_Return);
         QCOMPARE(focusedCard(*game), other); // the block takes no focus away
         game->tmrKlick_Timer();
         QCOMPARE(focusedCard(*game), other); // and after it the player goes on from there
@@ -714,7 +732,9 @@ private slots:
         QCOMPARE(game->frmSpiel->grab().toImage(), during); // not even pressed down
         QTest::mouseRelease(game->cmdBild[bystander], Qt::LeftButton);
         click(*game, partner0);
-        key(*game, Qt::Key_Space);
+        QTest::keyPress(focused(), Qt::Key_Space);
+        QCOMPARE(game->frmSpiel->grab().toImage(), during); // nor by Space
+        QTest::keyRelease(focused(), Qt::Key_Space);
         key(*game, Qt::Key_Return);
         game->cmdBild[bystander]->click(); // as a screen reader's "press" does
         QCOMPARE(game->game.KlickKarteNr, 0);
@@ -730,26 +750,80 @@ private slots:
         QCOMPARE(game->game.KartenNr1, bystander);
     }
 
-    void aScreenReaderHearsTheCardAndItsPicture()
+    void picturesAreNamedByTheirFiles_data()
     {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "/home/anna/Kirsche.jpg" << "Kirsche";
+        QTest::newRow("underscore") << "/b/Rote_Johannisbeere.bmp" << "Rote Johannisbeere";
+        QTest::newRow("hyphen, upper-case extension") << "/b/Blut-Orange.JPG" << "Blut Orange";
+        QTest::newRow("blanks around the separators") << "/b/ Pflaume _ blau_.jpg" << "Pflaume blau";
+        QTest::newRow("a dot in the name") << "/b/Apfel.gross.jpg" << "Apfel.gross";
+        QTest::newRow("a dot in the folder, none in the file") << "/a.b/Birne" << "Birne";
+        QTest::newRow("nothing but the extension") << "/b/.jpg" << ".jpg";
+        QTest::newRow("nothing but separators") << "/b/_-_.jpg" << "_-_.jpg";
+        QTest::newRow("empty") << "" << "";
+    }
+    void picturesAreNamedByTheirFiles()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QCOMPARE(pictureName(path), name);
+    }
+
+    void aScreenReaderHearsEachTurn_data()
+    {
+        QTest::addColumn<QString>("turns"); // what the player does after the deal, card 5 first
+        QTest::addColumn<QString>("line");  // %1, %2: the pictures of the first and the second card
+        QTest::newRow("the first card") << "first" << "Aufgedeckt: %1";
+        QTest::newRow("no pair") << "other" << "Aufgedeckt: %2. Kein Paar";
+        QTest::newRow("a pair") << "partner" << "Aufgedeckt: %2. Paar gefunden, 1 von 8";
+        QTest::newRow("the last pair") << "last" << "Aufgedeckt: %2. Paar gefunden, 8 von 8";
+        QTest::newRow("Space while judged") << "Space" << "Bitte warten";
+        QTest::newRow("Enter while judged") << "Enter" << "Bitte warten";
+    }
+    void aScreenReaderHearsEachTurn()
+    {
+        QFETCH(QString, turns);
+        QFETCH(QString, line);
         test::ScriptedWorld world;
         auto game = newGame(world, 4);
         game->tmrLadeBilder_Timer();
-        auto heard = [&](int card, QAccessible::Text what) {
-            return QAccessible::queryAccessibleInterface(game->cmdBild[card])->text(what);
-        };
-        QCOMPARE(heard(5, QAccessible::Name), cardTooltip(5));
-        const QString shut = heard(5, QAccessible::Description); // the tooltip, as Qt gives it
-        QVERIFY(!shut.contains(QStringLiteral("Aufgedeckt")));
-        const int other = partnerOf(*game, 5) == 6 ? 7 : 6;
+        const int partner = partnerOf(*game, 5);
+        const int second = turns == "partner" || turns == "last" ? partner : partner == 6 ? 7 : 6;
+        for (int card = 0; turns == "last" && card < 16; ++card) {
+            if (card != 5 && card != partner && onBoard(*game, card)) {
+                click(*game, card);
+                click(*game, partnerOf(*game, card));
+                game->tmrKlick_Timer();
+            }
+        }
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Name), QStringLiteral("Karte 6, Reihe 2, Spalte 2"));
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), QStringLiteral("Verdeckt"));
         click(*game, 5);
-        QCOMPARE(heard(5, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
-        click(*game, other);
-        QCOMPARE(heard(other, QAccessible::Description), QStringLiteral("Aufgedeckt, zeigt ein Bild"));
-        game->tmrKlick_Timer(); // turned back
-        QCOMPARE(heard(5, QAccessible::Description), shut);
-        QCOMPARE(heard(other, QAccessible::Description), cardTooltip(other));
-        QCOMPARE(heard(other, QAccessible::Name), cardTooltip(other));
+        if (turns != "first")
+            click(*game, second);
+        if (turns == "Space" || turns == "Enter") {
+            const Qt::Key k = turns == "Space" ? Qt::Key_Space : Qt::Key_Return;
+            const QString outcome = said(*game);
+            QTest::keyRelease(game->cmdBild[3], k);
+            QCOMPARE(said(*game), outcome); // a key says its line on the press, not again on the release
+            QTest::keyPress(game->cmdBild[3], k);
+        }
+        const auto picture = [&](int card) { return QFileInfo(game->game.pictureOf(card)).baseName(); };
+        QCOMPARE(said(*game), QString(line).replace("%1", picture(5)).replace("%2", picture(second)));
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), "Aufgedeckt: " + picture(5));
+        QCOMPARE(game->cmdBild[5]->toolTip(), cardTooltip(5));
+        if (turns == "first")
+            return; // the attempt goes on
+        QCOMPARE(heard(game->cmdBild[second], QAccessible::Description), "Aufgedeckt: " + picture(second));
+        game->tmrKlick_Timer(); // the attempt is over: both cards shut again
+        QCOMPARE(heard(game->cmdBild[5], QAccessible::Description), QStringLiteral("Verdeckt"));
+        QCOMPARE(heard(game->cmdBild[second], QAccessible::Description), QStringLiteral("Verdeckt"));
+        if (turns == "last") {
+            QTRY_COMPARE(world.box.shown.size(), 1);
+            QFile::remove(listFileIn(folder.path()));
+        }
     }
 
     void theGameScreensTimersArePrecise()

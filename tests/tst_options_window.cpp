@@ -2,6 +2,7 @@
 // The settings screen: its load state, the size list, the start action with its shortfall
 // message and top-up, the preview and the drive fallback, on folders made for each test.
 
+#include <QAccessible>
 #include <QProgressBar>
 #include <QtTest>
 
@@ -114,6 +115,9 @@ class TestOptionsWindow : public QObject {
         QTest::mouseClick(options->File1->viewport(), Qt::LeftButton, {}, r.center());
     }
 
+    // The line the settings screen last said to a screen reader.
+    QString spoken() { return QAccessible::queryAccessibleInterface(options->voice)->text(QAccessible::Name); }
+
     void showOptions()
     {
         options->show();
@@ -145,6 +149,9 @@ private slots:
         QCOMPARE(options->Dir1->path(), programFolder);
         QCOMPARE(options->File1->listCount(), 10);
         QCOMPARE(options->File1->entry(0), QStringLiteral("s00.jpg"));
+        // A screen reader names the drive box by its label and hears the drive shown as its description.
+        QCOMPARE(QAccessible::queryAccessibleInterface(options->Drive1)->text(QAccessible::Description),
+                 options->Drive1->currentText());
         QVERIFY(options->File1->entry(10).isEmpty()); // past the end
         QVERIFY(!options->imgVorschau->hasPicture());
         QVERIFY(!game);
@@ -566,8 +573,10 @@ private slots:
         QCOMPARE(options->Drive1->drive(), root.path());
         QCOMPARE(options->Dir1->path(), chosen("zwanzig"));
         QCOMPARE(options->File1->listCount(), 20);
+        QVERIFY(spoken().isEmpty()); // no change, nothing said
         QTest::keyClick(options->Drive1, Qt::Key_Down); // another drive: its folder opens
         QTRY_COMPARE(options->Dir1->path(), chosen("acht"));
+        QCOMPARE(spoken(), QStringLiteral("Kamera")); // said: the drive box itself does not say it
     }
 
     // Dir1 and File1: typing letters jumps to the first matching entry; in File1 that move
@@ -609,6 +618,9 @@ private slots:
             QCOMPARE(options->File1->currentIndex().data().toString(), current);
             QCOMPARE(options->BildPfad, dir.filePath(current)); // the preview ran for it
         }
+        // A screen reader reads the entry reached when the focus comes back to the list.
+        QWidget* moved = options->findChild<QWidget*>(list);
+        QCOMPARE(QAccessible::queryAccessibleInterface(moved)->text(QAccessible::Description), current);
     }
 
     void folderListIndentsByDrawing()
@@ -816,6 +828,10 @@ private slots:
         QVERIFY(test::settlePictures()); // the length is read on a worker
         QCOMPARE(world.box.shown.size(), message ? 1 : 0);
         QCOMPARE(options->BildPfad, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        const auto described = [this] { return QAccessible::queryAccessibleInterface(options->File1)->text(QAccessible::Description); };
+        QCOMPARE(described(), chosen); // what a screen reader hears when the focus comes back
+        QVERIFY(showFolder(root.path()));
+        QCOMPARE(described(), QString()); // another folder: nothing chosen there yet
     }
 
     // File1's order: German, without regard to case; the collection takes the first entries.

@@ -10,19 +10,16 @@
 
 namespace tavik {
 
-BoardKeys::BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, QObject* parent)
+BoardKeys::BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked,
+                     std::function<void()> refused, QObject* parent)
     : QObject(parent)
     , form_(form)
     , game_(game)
     , blocked_(std::move(blocked))
+    , refused_(std::move(refused))
 {
     for (QPushButton* card : form_.cmdBild)
         card->installEventFilter(this); // arrows, Enter, and the block of the board
-}
-
-void BoardKeys::cardTurned(int card)
-{
-    form_.cmdBild[card]->setAccessibleDescription(QStringLiteral("Aufgedeckt, zeigt ein Bild"));
 }
 
 void BoardKeys::removePair(int first, int second)
@@ -79,12 +76,16 @@ bool BoardKeys::cardKey(int card, const QKeyEvent& event)
         return moveFocus(card, 0, 1, press);
     case Qt::Key_Space:
     case Qt::Key_Select:
-        return blocked_(); // otherwise the button turns the card as on a click
+        if (!blocked_())
+            return false; // the button turns the card as on a click
+        if (press && !event.isAutoRepeat())
+            refused_();
+        return true;
     case Qt::Key_Enter:
     case Qt::Key_Return:
         // A plain button outside a dialogue ignores Enter; on a card it turns the card.
-        if (press && !event.isAutoRepeat() && !blocked_())
-            form_.cmdBild[card]->click();
+        if (press && !event.isAutoRepeat())
+            blocked_() ? refused_() : form_.cmdBild[card]->click();
         return true;
     default:
         return false;
@@ -110,9 +111,6 @@ void BoardKeys::judgingBegins()
 
 void BoardKeys::attemptClosed()
 {
-    for (QPushButton* card : form_.cmdBild)
-        if (!card->accessibleDescription().isEmpty())
-            card->setAccessibleDescription(QString());
     keepFocusFromClicks(false);
 }
 

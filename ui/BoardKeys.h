@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The keyboard player's and the screen reader's side of the board. Arrows move the focus
-// across the grid by the rules of BoardFocus.h, Space and Enter turn the focused card, and
-// while the board is blocked neither a key nor the mouse turns a card or moves the focus ring.
-// A screen reader hears which cards are turned.
+// The keyboard player's side of the board (a screen reader's is BoardVoice.h). Arrows move
+// the focus across the grid by the rules of BoardFocus.h, Space and Enter turn the focused
+// card, and while the board is blocked neither a key nor the mouse turns a card or moves the
+// focus ring; a key that would turn one then says why it did not.
 
 #include <QObject>
 #include <functional>
@@ -19,10 +19,10 @@ class BoardKeys : public QObject {
     Q_OBJECT
 public:
     // Filters the keys and mouse presses of `form`'s cards on a board of `game`'s size;
-    // `blocked()` says when no card may turn.
-    BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, QObject* parent = nullptr);
+    // `blocked()` says when no card may turn; `refused()` runs for a key that would turn one then.
+    BoardKeys(MainForm& form, const Game& game, std::function<bool()> blocked, std::function<void()> refused,
+              QObject* parent = nullptr);
 
-    void cardTurned(int card);
     // Hides the two cards of a found pair; the keyboard player keeps the place.
     void removePair(int first, int second);
     // While an attempt is judged a click must not move the focus ring either.
@@ -43,6 +43,7 @@ private:
     MainForm& form_;
     const Game& game_;
     std::function<bool()> blocked_;
+    std::function<void()> refused_;
 };
 
 } // namespace tavik

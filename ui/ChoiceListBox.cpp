@@ -4,7 +4,7 @@
 namespace tavik {
 
 ChoiceListBox::ChoiceListBox(QWidget* parent)
-    : QListWidget(parent)
+    : ListBox(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
@@ -12,7 +12,7 @@ ChoiceListBox::ChoiceListBox(QWidget* parent)
 QItemSelectionModel::SelectionFlags ChoiceListBox::selectionCommand(const QModelIndex& index,
                                                                     const QEvent* event) const
 {
-    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    const QItemSelectionModel::SelectionFlags command = ListBox::selectionCommand(index, event);
     // A click beside the entries or Ctrl on the chosen one would leave nothing chosen.
     if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)
         || command.testFlag(QItemSelectionModel::Toggle))

@@ -2,11 +2,11 @@
 #pragma once
 // lstGroesse: a list that always has exactly one entry chosen (Ctrl+click cannot clear it).
 
-#include <QListWidget>
+#include "ui/ListBox.h"
 
 namespace tavik {
 
-class ChoiceListBox : public QListWidget {
+class ChoiceListBox : public ListBox {
 public:
     explicit ChoiceListBox(QWidget* parent);
 

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <cmath>
 
+#include "ui/ScreenReader.h"
+
 namespace tavik {
 
 QFont layoutFont(double points, bool bold, bool italic)
@@ -41,7 +43,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 QFrame* makeFrame(QWidget* parent, const QString& name, const QRect& geometry)
 {
-    auto* frame = new QFrame(parent);
+    auto* frame = new Panel(parent); // a group to a screen reader, not a window
     frame->setObjectName(name);
     frame->setGeometry(geometry);
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);

@@ -31,7 +31,8 @@ void setTextColour(QWidget* w, const QColor& colour);
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry);
 
-// A plain rectangular panel without a title, like a frame of the layout.
+// A plain rectangular panel without a title, like a frame of the layout; a screen reader
+// hears it as a group of controls.
 QFrame* makeFrame(QWidget* parent, const QString& name, const QRect& geometry);
 
 // A push button that shows a picture instead of a text.

@@ -41,7 +41,7 @@ private:
 } // namespace
 
 DirListBox::DirListBox(QWidget* parent)
-    : QListWidget(parent)
+    : ListBox(parent)
     , reader_(this)
 {
     setUniformItemSizes(true);

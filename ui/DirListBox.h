@@ -5,14 +5,14 @@
 // exact paths). A double click or Enter opens the folder under the cursor. Every folder is
 // read on a worker and shown when its listing comes back.
 
-#include <QListWidget>
+#include "ui/ListBox.h"
 
 #include "platform/FileSystem.h"
 #include "platform/FolderReader.h"
 
 namespace tavik {
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent);

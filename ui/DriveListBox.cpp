@@ -37,6 +37,7 @@ QString DriveListBox::driveText() const
 
 void DriveListBox::noteChange()
 {
+    describe();
     if (drive() == shownDrive_)
         return; // the drive already chosen: no change
     shownDrive_ = drive();
@@ -48,6 +49,7 @@ void DriveListBox::showDrive(int index)
     const QSignalBlocker block(this);
     setCurrentIndex(index);
     shownDrive_ = drive();
+    describe();
 }
 
 void DriveListBox::setDrive(const QString& root)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drive1: the places a user keeps pictures on ("/", the home folder, mounted volumes). Names
-// show as PathText.h says; the list keeps the exact root paths.
+// show as PathText.h says; the list keeps the exact root paths. Its description is the drive
+// shown: a screen reader names a Qt combo box by its label and does not say its text.
 
 #include <QComboBox>
 
@@ -27,6 +28,7 @@ signals:
 
 private:
     void noteChange();
+    void describe() { setAccessibleDescription(currentText()); }
     QList<Volume> volumes_;
     QString shownDrive_; // the drive of the last Change event
 };

@@ -63,6 +63,13 @@ void FileListBox::setListing(const QString& folder, const NameList& names)
     names_ = names;
     const QSignalBlocker block(selectionModel());
     model_->setNames(names_);
+    setAccessibleDescription(QString()); // no entry is current in a new listing
+}
+
+void FileListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    setAccessibleDescription(current.data().toString());
+    QListView::currentChanged(current, previous);
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event)

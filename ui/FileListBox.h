@@ -34,6 +34,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // The entry reached is the list's description, read when the focus comes back (ListBox.h).
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     QString path_;

@@ -6,6 +6,7 @@
 #include "rules/NumberText.h"
 #include "scores/ListWork.h"
 #include "ui/BoardKeys.h"
+#include "ui/BoardVoice.h"
 #include "ui/DisplayBoxes.h"
 #include "ui/ScoreDisplay.h"
 
@@ -25,7 +26,8 @@ MAIN::MAIN(Services services, QWidget* parent, PictureWork work)
 {
     tmrLadeBilder->stop(); // until the load procedure
     boxes_ = new DisplayBoxes(imgKarteOffen, std::move(work.decode), work.deadline, this);
-    keys_ = new BoardKeys(*this, game, [this] { return boardBlocked(); }, this);
+    voice_ = new BoardVoice(*this, game, this);
+    keys_ = new BoardKeys(*this, game, [this] { return boardBlocked(); }, [this] { voice_->refused(); }, this);
     for (int i = 0; i < kCardCount; ++i)
         connect(cmdBild[i], &QPushButton::clicked, this, [this, i] { cmdBild_Click(i); });
     connect(tmrLadeBilder, &QTimer::timeout, this, &MAIN::tmrLadeBilder_Timer);
@@ -60,13 +62,13 @@ void MAIN::Baue_Spielfeld()
     for (int i = 0; i < kCardCount; ++i) {
         cmdBild[i]->hide();
         cmdBild[i]->setToolTip(cardTooltip(i));
-        cmdBild[i]->setAccessibleName(cardTooltip(i));
     }
     for (int i = 0; i < n * n; ++i) {
         cmdBild[i]->move(px(cardLeftTwips(i, n)), px(cardTopTwips(i, n)));
         cmdBild[i]->show();
     }
     frmSpiel->resize(boardFramePixels(n), boardFramePixels(n));
+    voice_->nameCards();
 }
 
 QStringList MAIN::pictureList() const
@@ -131,7 +133,7 @@ void MAIN::cmdBild_Click(int Index)
     if (k.kind == CardClick::Kind::Ignored)
         return;
     Zeige_Bild(k.box, Index);
-    keys_->cardTurned(Index);
+    voice_->cardTurned(k); // before a found pair takes the focus elsewhere
     if (k.kind == CardClick::Kind::FirstCard)
         return;
 
@@ -154,6 +156,7 @@ void MAIN::tmrKlick_Timer()
     boxes_->clear();
     game.endAttempt();
     keys_->attemptClosed();
+    voice_->attemptClosed();
 }
 
 void MAIN::tmrZeit_Timer()
@@ -203,6 +206,7 @@ void MAIN::cmdHallOfFame_Click()
     } else {
         resumeClock();
         frmHallOfFame->hide();
+        voice_->listHidden();
     }
 }
 
@@ -218,6 +222,7 @@ void MAIN::showList(const ListReading& reading)
     fillList(*this, reading.entries);
     frmHallOfFame->show();
     frmHallOfFame->raise();
+    voice_->listShown();
 }
 
 void MAIN::resumeClock()

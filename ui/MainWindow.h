@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MAIN: the game screen. Its event procedures are thin: they ask the rules in Game and
-// GameClock what happens and set the controls accordingly. The keys and a screen reader on the
-// board are BoardKeys' part, the pictures of the two display boxes DisplayBoxes'.
+// GameClock what happens and set the controls accordingly. The keys on the board are
+// BoardKeys' part, what a screen reader hears of it BoardVoice's, the pictures of the two
+// display boxes DisplayBoxes'.
 
 #include "rules/Game.h"
 #include "ui/PictureCache.h"
@@ -16,6 +17,7 @@
 namespace tavik {
 
 class BoardKeys;
+class BoardVoice;
 class DisplayBoxes;
 
 class MAIN : public MainForm, public GameScreen {
@@ -78,7 +80,8 @@ private:
     Services services_;
     std::chrono::milliseconds deadline_; // of every disk job of this screen
     DisplayBoxes* boxes_ = nullptr;
-    BoardKeys* keys_ = nullptr; // the keyboard, the focus and a screen reader on the board
+    BoardKeys* keys_ = nullptr; // the keyboard and the focus on the board
+    BoardVoice* voice_ = nullptr; // what a screen reader says of the board
     bool clockRanBeforePause_ = false;
     bool listBusy_ = false; // the list is read or written on a worker
     QuitQuestion quitQuestion_{services_.box}; // a message of the list waits for its answer

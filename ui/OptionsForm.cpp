@@ -60,6 +60,7 @@ OptionsForm::OptionsForm(QWidget* parent)
                                        QStringLiteral(":/artwork/check.png"),
                                        QStringLiteral("Einstellungen übernehmen und Spiel beginnen"),
                                        pxRect(7920, 2280, 615, 615));
+    nameForScreenReaders();
 
     // Keyboard order: the start button first, so it holds the focus when the window opens.
     QWidget* order[] = {cmdNimmOptions, lstGroesse, Drive1, Dir1, File1, txtSpielername, cmdExit};
@@ -68,6 +69,20 @@ OptionsForm::OptionsForm(QWidget* parent)
     cmdNimmOptions->setFocus();
 
     centreOnScreen(this);
+}
+
+void OptionsForm::nameForScreenReaders()
+{
+    // Lists take no name from a label; a line edit and a combo box do, from their buddy. The
+    // lists describe their current entry themselves.
+    lstGroesse->setAccessibleName(Label1->text());
+    Dir1->setAccessibleName(QStringLiteral("Ordner"));
+    File1->setAccessibleName(QStringLiteral("Bilder"));
+    Label2->setBuddy(txtSpielername);
+    auto* driveLabel = new QLabel(QStringLiteral("Laufwerk:"), Frame2); // heard, never shown
+    driveLabel->hide();
+    driveLabel->setBuddy(Drive1);
+    voice = new Announcer(this);
 }
 
 void OptionsForm::showEvent(QShowEvent* event)

@@ -15,6 +15,7 @@
 #include "ui/DriveListBox.h"
 #include "ui/FileListBox.h"
 #include "ui/ImageBox.h"
+#include "ui/ScreenReader.h"
 
 namespace tavik {
 
@@ -37,8 +38,14 @@ public:
     ImageBox* Image1 = nullptr;
     QPushButton* cmdNimmOptions = nullptr;
 
+    // Says what changes without a focus move (another drive chosen with the arrows).
+    Announcer* voice = nullptr;
+
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    void nameForScreenReaders();
 };
 
 } // namespace tavik

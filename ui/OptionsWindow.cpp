@@ -109,6 +109,7 @@ void OPTIONS::Drive1_Change()
     // screen; a drive that cannot be read is reported when the reading gives up.
     driveFolder_ = normalFolder(Drive1->drive());
     Dir1->openFolder(driveFolder_);
+    voice->say(Drive1->driveText()); // the drive box itself does not say it
 }
 
 void OPTIONS::driveNotReady(const QString& folder)
