@@ -160,6 +160,10 @@ private slots:
         QFETCH(int, score);
         QFETCH(int, place);
         QCOMPARE(placeFor(parse(listBytes(kScores)), score), place);
+        // A list handed over longer than ten (as a caller might): an eleventh entry is no place.
+        ScoreList eleven = parse(listBytes(kScores));
+        eleven.append(ListEntry{QStringLiteral("Elf"), -1000, true});
+        QCOMPARE(placeFor(eleven, score), place);
     }
 
     void scoreLines()
