@@ -54,6 +54,9 @@ for i in 0 1 2 3 4; do ln -s "$work/share/stuck$i.jpg" "$work/app/bilder/0-stuck
 for i in $(seq -w 1 20); do cp "$app_dir/Bild$i.jpg" "$work/app/bilder/gut$i.jpg"; done
 start_xvfb
 
+# The leak check at exit stops every thread with ptrace, which a read hanging in the kernel
+# never allows: in the sanitizer build it would hang the exit this test checks.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 (cd "$work/app" && exec ./tavik) &
 tavik_pid=$!
 options=$(wait_window --onlyvisible --name '^Tavik V1.1$') || { echo "FAIL: no settings screen" >&2; exit 1; }
