@@ -15,7 +15,7 @@ MsgAnswer QtMessageBox::show(const QString& text, const QString& title, MsgIcon 
     box.setWindowTitle(title);
     QString shown = text;
     shown.replace(QChar(13), QChar(10));
-    box.setText(shown);
+    box.setText(shown); // a screen reader reads it from here when the box opens (once: no description)
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
@@ -31,7 +31,6 @@ MsgAnswer QtMessageBox::show(const QString& text, const QString& title, MsgIcon 
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    box.setAccessibleDescription(shown);
     const int chosen = box.exec();
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
