@@ -52,6 +52,7 @@ int main(int argc, char** argv)
     test::RecordingGame notStarted;
     OPTIONS options(world.services(), [&](int, const QString&) { return &notStarted; });
     options.setAttribute(Qt::WA_DeleteOnClose, false);
+    ok &= QTest::qWaitFor([&] { return options.Drive1->count() > 0 && options.File1->listCount() > 0; }); // read on workers
     ok &= save(options, out + "/layout-options.png");
 
     MAIN game(world.services(), 6, QStringLiteral("Karla"));
