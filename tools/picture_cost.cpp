@@ -29,7 +29,7 @@
 
 namespace {
 
-struct JpegSpec {
+struct JpegRecipe {
     const char* name;
     int width, height, components;
     bool arithmetic, progressive;
@@ -65,7 +65,7 @@ std::vector<jpeg_scan_info> scanScript(int components, int bands, int lowBit = 0
     return scans;
 }
 
-bool writeJpeg(const JpegSpec& s, const QString& path)
+bool writeJpeg(const JpegRecipe& s, const QString& path)
 {
     FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out)
@@ -113,7 +113,7 @@ bool writeJpeg(const JpegSpec& s, const QString& path)
 // The worst a small arithmetic-coded file can ask: every coefficient of every block set, the
 // same in every block, so the adaptive coder packs it into almost nothing while the decoder
 // still has to work through each coefficient of each scan.
-bool writeDenseCoefficients(const JpegSpec& s, const QString& path)
+bool writeDenseCoefficients(const JpegRecipe& s, const QString& path)
 {
     FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out)
@@ -156,16 +156,16 @@ bool writeDenseCoefficients(const JpegSpec& s, const QString& path)
 
 int make(const QString& folder)
 {
-    const JpegSpec dense[] = {
+    const JpegRecipe dense[] = {
         {"cal-dense-arith-progressive-cmyk-4096", 4096, 4096, 4, true, true, 11, false},
         {"cal-dense-arith-cmyk-2048", 2048, 2048, 4, true, false, 0, false},
         {"cal-dense-arith-progressive-grey-1024", 1024, 1024, 1, true, true, 11, false},
         {"cal-dense-arith-grey-1024", 1024, 1024, 1, true, false, 0, false},
     };
-    for (const JpegSpec& s : dense)
+    for (const JpegRecipe& s : dense)
         if (!writeDenseCoefficients(s, folder + "/" + s.name + ".jpg"))
             return 1;
-    const JpegSpec specs[] = {
+    const JpegRecipe recipes[] = {
         {"arith-progressive-cmyk", 4096, 4096, 4, true, true, 11, false},
         {"cal-unrefined-arith-progressive-cmyk-4096", 4096, 4096, 4, true, true, 11, false, false, 75, 1},
         {"cal-unrefined-progressive-grey-2048", 2048, 2048, 1, false, true, 11, false, false, 75, 1},
@@ -187,7 +187,7 @@ int make(const QString& folder)
         {"cal-tiled-arith-rgb-1024", 1024, 1024, 3, true, false, 0, true, true, 100},
         {"cal-tiled-progressive-rgb-1024", 1024, 1024, 3, false, true, 11, true, true, 100},
     };
-    for (const JpegSpec& s : specs) {
+    for (const JpegRecipe& s : recipes) {
         const QString path = folder + "/" + s.name + ".jpg";
         if (!writeJpeg(s, path))
             return 1;
