@@ -18,9 +18,13 @@ namespace {
 const int kHealthyThreads = std::max(2, QThread::idealThreadCount()) + 4;
 
 // A thread more for each stuck job, so stuck reads never take the threads the healthy work needs.
-void widenPool(int stuck)
+// The count is read again under the lock: two jobs ending at once on two workers must not
+// leave the pool at the size the earlier of them saw.
+void widenPool()
 {
-    disk::pool()->setMaxThreadCount(kHealthyThreads + std::min(stuck, kStuckCap));
+    static std::mutex sizing;
+    const std::lock_guard lock(sizing);
+    disk::pool()->setMaxThreadCount(kHealthyThreads + std::min(stuckBook().total(), kStuckCap));
 }
 
 void lowerWorkerPriority()
@@ -144,7 +148,8 @@ void DiskJob::end()
     if (expected == Expired) {
         const std::lock_guard lock(placeMutex_);
         // Counted as stuck at its deadline; the pool gives back the thread it got for it.
-        widenPool(stuckBook().remove({device_, encodePath(file_)}));
+        stuckBook().remove({device_, encodePath(file_)});
+        widenPool();
     }
 }
 
@@ -155,7 +160,8 @@ bool DiskJob::expire()
         return false;
     const std::lock_guard lock(placeMutex_);
     qCInfo(lcDisk) << "past its deadline, stuck at" << file_ << "on device" << device_;
-    widenPool(stuckBook().add({device_, encodePath(file_)}));
+    stuckBook().add({device_, encodePath(file_)});
+    widenPool();
     return true;
 }
 
