@@ -35,19 +35,17 @@ class StuckBook {
 public:
     int total() const { return total_.load(); }
 
-    // Both return the jobs stuck in all from now on.
-    int add(const StuckPlace& place)
+    void add(const StuckPlace& place)
     {
         const std::lock_guard lock(mutex_);
         if (++devices_[place.device] == kStuckPerDevice)
             qCInfo(lcDisk) << "device refused, reads there are stuck:" << place.device;
         ++files_[place.file];
-        const int total = total_.fetch_add(1) + 1;
+        total_.fetch_add(1);
         turnOver_.notify_all(); // a job waiting for this file is refused now
-        return total;
     }
 
-    int remove(const StuckPlace& place)
+    void remove(const StuckPlace& place)
     {
         const std::lock_guard lock(mutex_);
         const auto drop = [](auto& hash, const auto& key) {
@@ -56,7 +54,7 @@ public:
         };
         drop(devices_, place.device);
         drop(files_, place.file);
-        return total_.fetch_sub(1) - 1;
+        total_.fetch_sub(1);
     }
 
     bool deviceRefused(std::uint64_t device)

@@ -759,8 +759,6 @@ private slots:
         QTest::newRow("hyphen, upper-case extension") << "/b/Blut-Orange.JPG" << "Blut Orange";
         QTest::newRow("blanks around the separators") << "/b/ Pflaume _ blau_.jpg" << "Pflaume blau";
         QTest::newRow("a dot in the name") << "/b/Apfel.gross.jpg" << "Apfel.gross";
-        QTest::newRow("a dot in the folder, none in the file") << "/a.b/Birne" << "Birne";
-        QTest::newRow("nothing but the extension") << "/b/.jpg" << ".jpg";
         QTest::newRow("nothing but separators") << "/b/_-_.jpg" << "_-_.jpg";
         QTest::newRow("empty") << "" << "";
     }
