@@ -22,7 +22,7 @@ const int kHealthyThreads = std::max(2, QThread::idealThreadCount()) + 4;
 // leave the pool at the size the earlier of them saw.
 void widenPool()
 {
-    static std::mutex sizing;
+    static std::mutex& sizing = *new std::mutex; // workers use it until the process ends
     const std::lock_guard lock(sizing);
     disk::pool()->setMaxThreadCount(kHealthyThreads + std::min(stuckBook().total(), kStuckCap));
 }

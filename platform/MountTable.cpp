@@ -92,15 +92,16 @@ MountTable MountTable::parse(const QByteArray& mountinfo)
 
 namespace {
 
-std::mutex cacheMutex;
-MountTable* replaced = nullptr; // guarded by cacheMutex
+// Workers use these until the process ends, also after main() returns: never destroyed.
+std::mutex& cacheMutex = *new std::mutex;
+MountTable& cached = *new MountTable; // guarded by cacheMutex
+MountTable* replaced = nullptr;       // guarded by cacheMutex
 
 } // namespace
 
 MountTable MountTable::current()
 {
     TAVIK_DISK_CALL();
-    static MountTable cached;
     static std::int64_t readAt = 0;
     const std::lock_guard lock(cacheMutex);
     if (replaced)
