@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "pictures/Fit.h"
 #include "pictures/PictureDecoder.h"
 #include "tests/Collection.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/NameOrder.h"
 #include "tests/PictureOracles.h"
@@ -231,6 +233,16 @@ private slots:
             for (const char second : QByteArray("0123456789abcdefghijklmnopqrst"))
                 expected << QString(shared, QLatin1Char('k')) + QLatin1Char(first) + QLatin1Char(second);
         QCOMPARE(sortedGermanly(std::vector<QString>(expected.crbegin(), expected.crend())), expected);
+    }
+
+    void aReadThatFailsEndsTheRead()
+    {
+        QTemporaryDir dir; // a folder opens for reading, but reading it fails
+        const FileDescriptor fd(::open(QFile::encodeName(dir.path()).constData(), O_RDONLY));
+        QVERIFY(fd);
+        char bytes[4];
+        QVERIFY(!fd.readFully(bytes, 4));
+        QCOMPARE(errno, EISDIR);
     }
 
     void paths()
