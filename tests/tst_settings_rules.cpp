@@ -14,6 +14,7 @@
 #include "tests/Collection.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
+#include "platform/Platform.h"
 #include "platform/NameOrder.h"
 #include "tests/PictureOracles.h"
 #include "tests/TestPictures.h"
@@ -233,6 +234,14 @@ private slots:
             for (const char second : QByteArray("0123456789abcdefghijklmnopqrst"))
                 expected << QString(shared, QLatin1Char('k')) + QLatin1Char(first) + QLatin1Char(second);
         QCOMPARE(sortedGermanly(std::vector<QString>(expected.crbegin(), expected.crend())), expected);
+    }
+
+    void theRealTimeOfDayIsInSeconds()
+    {
+        const int before = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+        const int seconds = SystemTimeOfDay().secondsSinceMidnight();
+        const int after = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+        QVERIFY((before <= seconds && seconds <= after) || after < before); // (unless midnight passed)
     }
 
     void aReadThatFailsEndsTheRead()
